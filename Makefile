@@ -1,0 +1,39 @@
+# Entry points. `make check` is the one command CI runs: it installs what is
+# missing, builds, and runs every test in a plain and a sanitized build.
+JOBS ?= 2
+CMAKE ?= cmake
+BUILD ?= build
+
+.PHONY: all bootstrap build test check asan tsan demo bench fuzz clean
+
+all: build
+
+bootstrap:
+	scripts/bootstrap
+
+build:
+	$(CMAKE) -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
+	$(CMAKE) --build $(BUILD) -j$(JOBS)
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
+
+# AddressSanitizer + UndefinedBehaviorSanitizer over the whole test suite.
+asan:
+	$(CMAKE) -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DVMUND_SANITIZE=address,undefined -DVMUND_BUILD_BENCH=OFF
+	$(CMAKE) --build build-asan -j$(JOBS)
+	cd build-asan && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j$(JOBS)
+
+check: bootstrap
+	$(MAKE) test
+	$(MAKE) asan
+
+demo: bootstrap build
+	$(BUILD)/cli/vmund demo
+
+bench: bootstrap build
+	scripts/run-benchmarks $(BUILD)
+
+clean:
+	rm -rf build build-asan build-tsan build-fuzz
