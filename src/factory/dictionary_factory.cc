@@ -22,4 +22,19 @@ Ref<DictionaryItemImpl> DictionaryFactory::createScanner(__vmund_dictionary_item
   return impl_->createScanner(record);
 }
 
+Ref<DictionaryScannerImpl> DictionaryFactory::createProfileScanner(std::string const& name) {
+  return impl_->createProfileScanner(name);
+}
+
+Ref<DictionaryScannerImpl> DictionaryFactory::createGroupScanner(std::string const& name) {
+  return impl_->createGroupScanner(name);
+}
+
+Ref<DictionaryScannerImpl> DictionaryFactory::createDictScanner(unsigned short number,
+                                                                std::string const& name) {
+  return impl_->createDictScanner(number, name);
+}
+
+void DictionaryFactory::clean() { impl_->clean(); }
+
 }  // namespace Vessamund
