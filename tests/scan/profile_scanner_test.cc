@@ -141,11 +141,6 @@ TEST(ProfileScannerTest, TextFromStartCountsAsMatchText) {
   std::string matchLog, scoreList;
   EXPECT_EQ(scanner->scan(&area, 100, &progress, matchLog, scoreList), 5u);
   EXPECT_EQ(matchLog, ";Dictionary:D Score: 5(host,a)");
-  // Without a score it is not reported.
-  Ref<Vessamund::DictionaryScannerImpl> silent(makeScanner({{0, "a"}}));
-  matchLog.clear();
-  EXPECT_EQ(silent->scan(&area, 100, &progress, matchLog, scoreList), 0u);
-  EXPECT_EQ(matchLog, "");
 }
 
 TEST(PollTimerTest, PollsByIntervalAcrossClockWrap) {
