@@ -31,9 +31,11 @@ bool startsWith(std::string const& text, char const* tag) {
 
 DictionaryRegex::DictionaryRegex(__vmund_dictionary_item const* record)
     : DictionaryItemImpl(record) {
+  // A regex item whose area includes the body (1) also reads the headers (4),
+  // unless its area is the body alone and a tag narrows it to one of the two.
+  // With any other area a tag is plain text of the expression.
   size_t skip = 0;
   if (scan_area == 1) {
-    // An untagged pattern of an item that scans the body also scans headers.
     if (startsWith(pattern, kHeaderTag)) {
       scan_area = 4;
       skip = kTagLength;
@@ -43,7 +45,7 @@ DictionaryRegex::DictionaryRegex(__vmund_dictionary_item const* record)
       scan_area = 5;
     }
   } else if (scan_area & 1) {
-    scan_area |= 4;  // a tag is not honoured here and stays in the expression
+    scan_area |= 4;
   }
 
   unsigned int options = 0;
