@@ -295,6 +295,7 @@ char const* lastIn(char const* from, char const* to, char byte) {
 bool WildcardMatcher::foldOnlyFailFrom(char const* restStart, char const* from) {
   Rest& r = rest(restStart);
   if (r.liveAt != nullptr && r.liveAt >= from) return false;
+  if (r.deadFrom < r.foldDeadFrom) r.foldDeadFrom = r.deadFrom;  // learned from a later rest
   if (r.foldDeadFrom <= from) return true;
   bool const tryThem = chained_ && r.level > 0;
   char bytes[2];
