@@ -25,9 +25,13 @@ class DictionaryFactory {
   static DictionaryFactory* instance();
 
   // Makes the item that record->pattern_type names (1 regex, 3 plain word,
-  // 256..273 identifier detectors, anything else wildcard). Never empty.
-  // Borrows the record for the call. Takes no lock; may throw Exception or
-  // std::bad_alloc from item construction.
+  // 256..273 identifier detectors, anything else wildcard; no code is
+  // refused). Returns a handle holding the only reference, never empty.
+  // Borrows the record for the call; the item keeps nothing pointing into
+  // it. A record with pattern_weight 0 is accepted and makes an item that
+  // never counts a match and always scores 0. Takes no lock and touches no
+  // cache; may throw Exception or std::bad_alloc from item construction.
+  // REQUIRES: record != nullptr.
   Ref<DictionaryItemImpl> createScanner(__vmund_dictionary_item const* record);
 
   // The cached scanner of dictionary `name`, loaded from the configuration

@@ -16,6 +16,9 @@ class Re_Validator;
 
 // Compile options understood by pattern() and Expression (PCRE's bit values).
 constexpr unsigned int kCaseless = 0x1;
+constexpr unsigned int kMultiline = 0x2;   // ^ and $ at every line
+constexpr unsigned int kDotAll = 0x4;      // . matches a line break
+constexpr unsigned int kExtended = 0x8;    // blanks and # comments ignored
 constexpr unsigned int kUtf8 = 0x800;
 constexpr unsigned int kAnyNewline = 0x400000;
 
@@ -33,9 +36,9 @@ class ExpressionImpl : public RefImpl {
   ExpressionImpl& operator=(ExpressionImpl const&) = delete;
 
   // Compiles `text` in bare syntax, up to its first zero byte (the text may
-  // carry a trailing zero byte in its length). `options`: kCaseless, kUtf8,
-  // kAnyNewline. With kUtf8, invalid UTF-8 in a searched text is tolerated:
-  // only its valid stretches can match. The flag is accepted and ignored.
+  // carry a trailing zero byte in its length). `options`: the k* bits above.
+  // With kUtf8, invalid UTF-8 in a searched text is tolerated: only its valid
+  // stretches can match. The flag is accepted and ignored.
   // pattern() then returns the text up to its first zero byte. Calling it a
   // second time recompiles. Never throws for a bad pattern.
   void pattern(std::string const& text, unsigned int options, bool flag);
@@ -82,6 +85,7 @@ class ExpressionImpl : public RefImpl {
   std::string error_;
   void* code_;  // pcre2_code*, null when not compiled
   unsigned int captures_;
+  bool utf_;    // compiled in UTF-8 mode: resume on character boundaries
 };
 
 // Handle to an expression written in delimited form: "/body/flags", where the

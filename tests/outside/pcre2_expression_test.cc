@@ -1,0 +1,174 @@
+// The engine's candidate loop: what the validator sees, where the search goes
+// on, when it stops, and that nothing can make it loop or crash.
+#include <atomic>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "vessamund/regex.h"
+#include "vessamund/validators.h"
+
+namespace {
+
+using namespace Vessamund::Regex;
+
+// Records every candidate; accepts or rejects by a rule; resumes where told.
+class Probe : public Re_Validator {
+ public:
+  enum Resume { kEnd, kStart, kEndMinusOne, kBeyond };
+  explicit Probe(bool accept = true, Resume resume = kEnd) : accept_(accept), resume_(resume) {}
+  bool check(ExpressionImpl const*, char const* text, unsigned int, unsigned int& resume,
+             int* ov, int count) override {
+    candidates.push_back(std::string(text + ov[0], ov[1] - ov[0]));
+    counts.push_back(count);
+    groups.assign(ov, ov + 2 * count);
+    switch (resume_) {
+      case kEnd: resume = ov[1]; break;
+      case kStart: resume = ov[0]; break;
+      case kEndMinusOne: resume = ov[1] - 1; break;
+      case kBeyond: resume = 1000000; break;
+    }
+    return accept_;
+  }
+  std::vector<std::string> candidates;
+  std::vector<int> counts;
+  std::vector<int> groups;  // of the last candidate
+
+ private:
+  bool accept_;
+  Resume resume_;
+};
+
+unsigned long run(ExpressionImpl const& e, std::string const& text, Probe& p,
+                  unsigned long wanted = 100) {
+  return e.matches(text.data(), text.size(), wanted, 0, &p, 0, nullptr);
+}
+
+TEST(Pcre2ExpressionTest, OptionalGroupsReportedAsUnset) {
+  ExpressionImpl e;
+  e.pattern("(a)(x)?(b)(y)?", 0, true);
+  ASSERT_TRUE(e.compiled());
+  EXPECT_EQ(4u, e.captureCount());
+  Probe p;
+  EXPECT_EQ(1ul, run(e, "--ab--", p));
+  // Group 4 did not take part and is past the highest set group: count 4.
+  EXPECT_EQ(std::vector<int>{4}, p.counts);
+  EXPECT_EQ((std::vector<int>{2, 4, 2, 3, -1, -1, 3, 4}), p.groups);
+}
+
+TEST(Pcre2ExpressionTest, ResumeAndStop) {
+  struct Row {
+    char const* note;
+    char const* re;
+    char const* text;
+    bool accept;
+    Probe::Resume resume;
+    unsigned long wanted;
+    unsigned long expected;
+    std::vector<std::string> seen;
+  } rows[] = {
+      {"accepted, resume at end", "\\d\\d", "123456", true, Probe::kEnd, 10, 3, {"12", "34", "56"}},
+      {"rejected, resume at end", "\\d\\d", "1234", false, Probe::kEnd, 10, 0, {"12", "34"}},
+      {"resume inside the match", "\\d\\d", "1234", true, Probe::kEndMinusOne, 10, 3,
+       {"12", "23", "34"}},
+      {"resume at start still progresses", "\\d\\d", "123", true, Probe::kStart, 10, 2,
+       {"12", "23"}},
+      {"resume beyond the text stops", "\\d", "123", true, Probe::kBeyond, 10, 1, {"1"}},
+      {"wanted count stops the search", "\\d", "12345", true, Probe::kEnd, 2, 2, {"1", "2"}},
+      {"empty matches progress", "x*", "abc", true, Probe::kEnd, 10, 4, {"", "", "", ""}},
+      {"empty and non-empty", "a*", "baa", true, Probe::kEnd, 10, 3, {"", "aa", ""}},
+  };
+  for (auto const& r : rows) {
+    SCOPED_TRACE(r.note);
+    ExpressionImpl e;
+    e.pattern(r.re, 0, true);
+    Probe p(r.accept, r.resume);
+    EXPECT_EQ(r.expected, run(e, r.text, p, r.wanted));
+    EXPECT_EQ(r.seen, p.candidates);
+  }
+}
+
+TEST(Pcre2ExpressionTest, PatternTextKeptAsGiven) {
+  ExpressionImpl bare;
+  bare.pattern(std::string("ab+c\0junk", 9), kCaseless, true);
+  EXPECT_EQ("ab+c", bare.pattern());
+  Probe p;
+  EXPECT_EQ(1ul, run(bare, "xABBC", p));
+
+  Expression delimited("/^\\d+$/m", kAnyNewline, true);
+  EXPECT_EQ("/^\\d+$/m", delimited->pattern());
+  Probe q;
+  EXPECT_EQ(3ul, run(*delimited.operator->(), "12\r\n34\n56\rx", q));
+  EXPECT_EQ((std::vector<std::string>{"12", "34", "56"}), q.candidates);
+}
+
+TEST(Pcre2ExpressionTest, BadPatternsNeverMatch) {
+  char const* bad[] = {"(unclosed", "a{2,1}", "\\", "[z-a]"};
+  for (char const* re : bad) {
+    SCOPED_TRACE(re);
+    ExpressionImpl e;
+    e.pattern(re, 0, true);
+    EXPECT_FALSE(e.compiled());
+    EXPECT_FALSE(e.error().empty());
+    Probe p;
+    EXPECT_EQ(0ul, run(e, "(unclosed a aa z-a \\", p));
+    EXPECT_TRUE(p.candidates.empty());
+  }
+  Expression undelimited("no slashes", 0, true);
+  EXPECT_FALSE(undelimited->compiled());
+}
+
+TEST(Pcre2ExpressionTest, MatchLimitBoundsBacktracking) {
+  ExpressionImpl e;
+  e.pattern("(a+)+$", 0, true);
+  std::string text(40, 'a');
+  text += 'b';
+  Probe p;
+  // Without a bound this takes 2^40 steps; the limit ends the search instead.
+  EXPECT_EQ(0ul, e.matches(text.data(), text.size(), 1, 0, &p, 6000, nullptr));
+}
+
+TEST(Pcre2ExpressionTest, InvalidUtf8IsSearchedInItsValidStretches) {
+  ExpressionImpl e;
+  e.pattern("caf\\x{e9}", kCaseless | kUtf8, true);
+  ASSERT_TRUE(e.compiled()) << e.error();
+  Probe p;
+  EXPECT_EQ(2ul, run(e, "\xff caf\xc3\xa9 \xc3 CAF\xc3\xa9\xfe", p));
+
+  ExpressionImpl any;
+  any.pattern(".", kUtf8, true);
+  std::mt19937 rng(7);
+  for (int round = 0; round < 200; ++round) {
+    std::string junk(1 + rng() % 300, '\0');
+    for (char& c : junk) c = static_cast<char>(rng());
+    Probe r;
+    unsigned long n = run(any, junk, r, 1000);
+    EXPECT_LE(n, junk.size());
+  }
+}
+
+TEST(Pcre2ExpressionTest, ConcurrentMatchesAgree) {
+  Expression e("/(?<=\\s)(\\d{3})-(\\d{2})-(\\d{4})(?=\\s)/m", kAnyNewline, true);
+  std::string text;
+  for (int i = 0; i < 2000; ++i) text += " 123-45-6789 x" + std::to_string(i) + "\n";
+  Probe single;
+  unsigned long expected = run(*e.operator->(), text, single, 1u << 30);
+  ASSERT_EQ(2000ul, expected);
+  std::atomic<int> disagreements{0};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 8; ++t) {
+    threads.emplace_back([&] {
+      for (int round = 0; round < 5; ++round) {
+        Probe p;
+        if (run(*e.operator->(), text, p, 1u << 30) != expected) ++disagreements;
+      }
+    });
+  }
+  for (auto& t : threads) t.join();
+  EXPECT_EQ(0, disagreements);
+}
+
+}  // namespace
