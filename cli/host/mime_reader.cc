@@ -267,20 +267,21 @@ class TreeWalker {
   MessageArea& area_;
 };
 
-bool hasHeaderLine(std::string const& bytes) {
-  // A header line: a field name of printable characters then ':' before any
-  // blank or line end, near the start (mbox "From " lines are handled apart).
-  size_t limit = bytes.size() < 4096 ? bytes.size() : 4096;
-  size_t lineStart = 0;
-  while (lineStart < limit) {
-    size_t i = lineStart;
-    while (i < limit && bytes[i] > ' ' && bytes[i] < 127 && bytes[i] != ':') ++i;
-    if (i > lineStart && i < limit && bytes[i] == ':') return true;
-    size_t nl = bytes.find('\n', lineStart);
-    if (nl == std::string::npos) break;
-    lineStart = nl + 1;
+bool isHeaderLine(std::string const& bytes, size_t start) {
+  size_t i = start;
+  while (i < bytes.size() && bytes[i] > ' ' && bytes[i] < 127 && bytes[i] != ':') ++i;
+  return i > start && i < bytes.size() && bytes[i] == ':';
+}
+
+// Mail starts with a header line ("Name:"), after an mbox "From " line if
+// it is an mbox. Anything else (a text file, binary data) is not mail.
+bool startsWithHeader(std::string const& bytes, size_t start) {
+  if (bytes.compare(start, 5, "From ") == 0) {
+    size_t nl = bytes.find('\n', start);
+    if (nl == std::string::npos) return false;
+    start = nl + 1;
   }
-  return false;
+  return isHeaderLine(bytes, start);
 }
 
 }  // namespace
@@ -291,15 +292,15 @@ ReadResult readMessages(std::string const& bytes, std::string const& name) {
     result.error = "empty file";
     return result;
   }
-  if (!hasHeaderLine(bytes)) {
-    result.error = "no mail headers found";
-    return result;
-  }
-  initMime();
   bool mbox = startsWith(bytes, "From ");
   // Leading blank lines or blanks make GMime see no header at all; a reader
   // would still show the message, so they are skipped.
   size_t start = mbox ? 0 : bytes.find_first_not_of(" \t\r\n");
+  if (start == std::string::npos || !startsWithHeader(bytes, start)) {
+    result.error = "no mail headers found";
+    return result;
+  }
+  initMime();
   Owned<GMimeStream> stream(
       g_mime_stream_mem_new_with_buffer(bytes.data() + start, bytes.size() - start));
   Owned<GMimeParser> parser(g_mime_parser_new_with_stream(stream.get()));

@@ -189,7 +189,7 @@ FileReport ScanSession::scanFile(std::string const& path, std::vector<ScannerRef
   std::string bytes;
   report.error = readInput(path, settings_.maxBytes, bytes);
   if (!report.error.empty()) return report;
-  ReadResult read = readMessages(bytes, path);
+  ReadResult read = readMessages(bytes, path == "-" ? "<stdin>" : path);
   bytes = std::string();  // the parts hold their own copies
   report.error = read.error;
   for (Message& m : read.messages) {
