@@ -26,8 +26,9 @@ struct ReadResult {
 
 // Reads every message in `bytes`. `name` identifies the input in message ids.
 // Input that starts with an mbox "From " line is read as an mbox, anything
-// else as one message. Errors: an empty input ("empty file"), and input in
-// which no header line can be found ("no mail headers found"). Parts, in
+// else as one message. Errors: an empty input ("empty file"), and input that
+// does not start with a header line, blank lines and an mbox "From " line
+// aside ("no mail headers found"). Parts, in
 // message order:
 //   kind 4  the message's header block, "Name: value\n" per header, unfolded
 //           and RFC 2047-decoded;
