@@ -73,7 +73,8 @@ TEST(PredefinedPatternsTest, CardExpressionsInOrder) {
   for (int card = 0; card < 9; ++card) {
     for (int expr = 0; expr < 9; ++expr) {
       SCOPED_TRACE(std::string(cards[card]) + " by cc_expr[" + std::to_string(expr) + "]");
-      EXPECT_EQ(card == expr ? 1u : 0u, countAccepted<Re_Logger>(*cc_expr[expr].get(), cards[card]));
+      EXPECT_EQ(card == expr ? 1u : 0u,
+                countAccepted<Re_Logger>(*cc_expr[expr].get(), cards[card]));
     }
   }
 }

@@ -154,4 +154,17 @@ TEST(PassportTest, SurroundingsAlone) {
   expectVerdicts<passport>(*Vessamund::depspt_expr.get(), {{"Pass: C01X00T478.", 1, "10"}});
 }
 
+// The expressions already demand one separator throughout, so only a
+// hand-built candidate shows the grouping rule of these two.
+TEST(GroupingTest, AbaAndUknhsCheckTheirGrouping) {
+  vmund_test::RecordingLogger log;
+  aba routing(log);
+  uknhs nhs(log);
+  unsigned int resume = 0;
+  EXPECT_TRUE(vmund_test::checkAlone(routing, "0210 0002 1", resume));
+  EXPECT_FALSE(vmund_test::checkAlone(routing, "021000 021", resume));
+  EXPECT_TRUE(vmund_test::checkAlone(nhs, "943 476 5919", resume));
+  EXPECT_FALSE(vmund_test::checkAlone(nhs, "9434 765 919", resume));
+}
+
 }  // namespace

@@ -38,6 +38,7 @@ TEST(DigitalPatternSPCheckTest, Table) {
       {"123- 45 -6789", "324", true, true, "blanks on either side"},
       {"123-45 6789", "324", true, false, "separator, then blanks alone"},
       {"123 45-6789", "324", true, false, "blanks alone, then a separator"},
+      {"123 45-67", "34", true, false, "a separator inside the second run"},
       {"123-45.6789", "324", true, false, "two separator characters"},
       {"123-456789", "324", true, false, "runs of 3 and 6"},
       {"12-345-6789", "324", true, false, "right total, wrong runs"},

@@ -56,6 +56,19 @@ void expectVerdicts(Vessamund::Regex::ExpressionImpl const& expr,
   }
 }
 
+// Hands `v` the identifier `id` as a candidate of the standard frame that
+// no expression need produce: " id ", groups 1 and 7 a single space, group
+// 4 the identifier, no separator. Returns the verdict; `resume` gets what
+// the validator set.
+inline bool checkAlone(Vessamund::Regex::Re_Logger& v, std::string const& id,
+                       unsigned int& resume) {
+  std::string const text = " " + id + " ";
+  int const end = 1 + static_cast<int>(id.size());
+  int ov[16] = {0, end + 1, 0, 1, -1, -1, -1, -1, 1, end, -1, -1, -1, -1, end, end + 1};
+  return v.do_check(nullptr, text.data(), static_cast<unsigned int>(text.size()), resume, ov,
+                    8);
+}
+
 }  // namespace vmund_test
 
 #endif  // VESSAMUND_TESTS_VALIDATORS_RUN_VALIDATOR_H_
