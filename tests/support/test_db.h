@@ -1,0 +1,81 @@
+// SQLite configuration databases for tests: a temporary directory that
+// VMUND_DB_DIR names while the object lives, and databases written into it
+// (from data/schema.sql unless asked otherwise). Only for builds with the
+// SQLite client (VMUND_DB_CLIENT_SQLITE).
+#ifndef VESSAMUND_TESTS_SUPPORT_TEST_DB_H_
+#define VESSAMUND_TESTS_SUPPORT_TEST_DB_H_
+
+#include <sqlite3.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+
+namespace vmund_test {
+
+inline std::string readSchema() {
+  std::ifstream in(std::string(VMUND_SOURCE_DIR) + "/data/schema.sql");
+  std::stringstream text;
+  text << in.rdbuf();
+  if (text.str().empty()) throw std::runtime_error("data/schema.sql not readable");
+  return text.str();
+}
+
+class TestDbDir {
+ public:
+  TestDbDir() {
+    char const* tmp = getenv("TMPDIR");
+    std::string pattern = std::string(tmp != nullptr && *tmp ? tmp : "/tmp") + "/vmund-db-XXXXXX";
+    if (mkdtemp(&pattern[0]) == nullptr) throw std::runtime_error("mkdtemp failed");
+    dir_ = pattern;
+    char const* old = getenv("VMUND_DB_DIR");
+    hadOld_ = old != nullptr;
+    if (hadOld_) old_ = old;
+    setenv("VMUND_DB_DIR", dir_.c_str(), 1);
+  }
+  ~TestDbDir() {
+    if (hadOld_)
+      setenv("VMUND_DB_DIR", old_.c_str(), 1);
+    else
+      unsetenv("VMUND_DB_DIR");
+    std::error_code ignored;
+    std::filesystem::remove_all(dir_, ignored);
+  }
+  TestDbDir(TestDbDir const&) = delete;
+  TestDbDir& operator=(TestDbDir const&) = delete;
+
+  std::string const& dir() const { return dir_; }
+  std::string file(std::string const& name) const { return dir_ + "/" + name + ".db"; }
+
+  // Runs `sql` on <dir>/<name>.db, creating the file (and, when it is new
+  // and withSchema is set, the schema) first.
+  void exec(std::string const& name, std::string const& sql, bool withSchema = true) {
+    bool const fresh = !std::filesystem::exists(file(name));
+    sqlite3* db = nullptr;
+    if (sqlite3_open(file(name).c_str(), &db) != SQLITE_OK) {
+      sqlite3_close(db);
+      throw std::runtime_error("cannot open " + file(name));
+    }
+    std::string all = (fresh && withSchema ? readSchema() : std::string()) + sql;
+    char* error = nullptr;
+    int rc = sqlite3_exec(db, all.c_str(), nullptr, nullptr, &error);
+    std::string message = error != nullptr ? error : "";
+    sqlite3_free(error);
+    sqlite3_close(db);
+    if (rc != SQLITE_OK) throw std::runtime_error("sql failed: " + message);
+  }
+
+  void remove(std::string const& name) { std::filesystem::remove(file(name)); }
+
+ private:
+  std::string dir_;
+  std::string old_;
+  bool hadOld_ = false;
+};
+
+}  // namespace vmund_test
+
+#endif  // VESSAMUND_TESTS_SUPPORT_TEST_DB_H_
