@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "support/config_db.h"
+#include "support/backend_test_db.h"
 #include "vessamund/db_client.h"
 
 namespace {
 
-using vmund_test::ConfigDb;
+using vmund_test::TestDb;
 using Rows = std::vector<std::vector<std::string>>;
 
 // Runs `sql` and reads every row of `columns` columns; the status of
@@ -77,7 +77,7 @@ class MariaDbClient : public ::testing::Test {
   void TearDown() override {
     if (connection != nullptr) db_disconnect(connection);
   }
-  ConfigDb dbs;
+  TestDb dbs;
   void* connection = nullptr;
 };
 
@@ -163,7 +163,7 @@ TEST_F(MariaDbClient, FailingStatementsReturnNonZeroAndNoResult) {
 }
 
 TEST(MariaDbConnect, NoServerDatabaseOrLoginIsNoConnection) {
-  ConfigDb dbs;
+  TestDb dbs;
   dbs.exec("vmund_client_present", "create table x (a int);", false);
   struct Case {
     char const* variable;
@@ -188,7 +188,7 @@ TEST(MariaDbConnect, NoServerDatabaseOrLoginIsNoConnection) {
 }
 
 TEST(MariaDbConnect, LoginFromOptionFilesWhenTheEnvironmentHasNone) {
-  ConfigDb dbs;
+  TestDb dbs;
   dbs.exec("vmund_client_present", "create table x (a int);", false);
   std::string const user = getenv("VMUND_DB_USER");
   std::string const password = getenv("VMUND_DB_PASSWORD");
@@ -213,7 +213,7 @@ TEST(MariaDbConnect, LoginFromOptionFilesWhenTheEnvironmentHasNone) {
 }
 
 TEST(MariaDbConnect, ServerStoppedAndRestarted) {
-  ConfigDb dbs;
+  TestDb dbs;
   dbs.exec("vmund_client_t", "create table t (a int); insert into t values (7);", false);
   void* open = db_connect_unix("vmund_client_t");
   ASSERT_NE(open, nullptr);
