@@ -48,3 +48,21 @@ bench: bootstrap build
 
 clean:
 	rm -rf build build-asan build-tsan build-fuzz build-mariadb
+
+# ThreadSanitizer over the concurrency tests (every test whose name says
+# Concurrent, Threads or Parallel).
+tsan:
+	$(CMAKE) -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DVMUND_SANITIZE=thread -DVMUND_BUILD_BENCH=OFF -DVMUND_BUILD_CLI=OFF
+	$(CMAKE) --build build-tsan -j$(JOBS) --target vmund_tests
+	TSAN_OPTIONS=halt_on_error=1 build-tsan/tests/vmund_tests \
+	  --gtest_filter='*Concurren*:*Thread*:*Parallel*'
+
+# libFuzzer targets with ASan + UBSan, each for FUZZ_SECONDS.
+FUZZ_SECONDS ?= 60
+fuzz:
+	CC=clang CXX=clang++ $(CMAKE) -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DVMUND_BUILD_FUZZ=ON -DVMUND_SANITIZE=address,undefined \
+	  -DVMUND_BUILD_BENCH=OFF -DVMUND_BUILD_TESTS=OFF -DVMUND_BUILD_CLI=OFF
+	$(CMAKE) --build build-fuzz -j$(JOBS)
+	scripts/run-fuzzers build-fuzz $(FUZZ_SECONDS)

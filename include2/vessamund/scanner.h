@@ -28,33 +28,48 @@ class DictionaryScannerImpl : public virtual RefImpl {
   //              skipped once scoreList holds 256 characters or more.
   //   matchLog:  ";Dictionary:NAME Score: SCORE(MATCHES)" when MATCHES, the
   //              comma-separated identifiers that matched, is not empty.
-  //              MATCHES stops growing once matchLog would pass 1024 bytes.
-  // `budget` 0 scans nothing and returns 0. `progress` may be null (borrowed
-  // for the call). Takes no lock and reads no file; allocates only for the
-  // records. Exceptions from items leave both strings untouched.
+  //              MATCHES is a DPMatchLogger text of capacity 1024 minus
+  //              matchLog's length before the scan (0 once matchLog holds
+  //              1024 bytes), so the match log stays near 1 KiB.
+  // Scores are decimal. `budget` 0 scans nothing and returns 0. `area` and
+  // `progress` are borrowed for the call; `progress` may be null. Takes no
+  // lock and reads no file; allocates only for the match text and the
+  // records. An exception from an item leaves both strings untouched.
   virtual unsigned long scan(DScanAreaImpl* area, unsigned long budget, ProgressCb* progress,
                              std::string& matchLog, std::string& scoreList) = 0;
 };
 
 // One dictionary: its items in configured order, under its name.
 //
-// Order of calls: construct, add_pattern for every item, then publish (wrap
-// in a Ref and share); from then on only scan. add_pattern must never run
-// alongside scan.
+// Order of calls: construct, add_pattern (or addItem) for every item in
+// order, then publish (wrap in a Ref and share); from then on only scan.
+// Adding must never run alongside scan. A pattern that add_pattern drops
+// takes no place in the order.
 class ProfileDictionaryScanner : public DictionaryScannerImpl {
  public:
   explicit ProfileDictionaryScanner(std::string const& name);
+  // Releases the items in list order.
   ~ProfileDictionaryScanner() override;
 
   // Makes the item the record describes (DictionaryFactory::createScanner)
   // and appends it. The record is borrowed for the call. A pattern whose item
-  // cannot be made (Exception) is dropped silently and takes no place; other
-  // exceptions pass through. Always returns 1.
+  // cannot be made (Exception) is dropped silently; other exceptions
+  // (std::bad_alloc) pass through. Always returns 1.
   int add_pattern(__vmund_dictionary_item const* record);
 
-  // Poll and record rules: ProgressCb::start() once (even with budget 0),
-  // poll() before the first item and then whenever its interval has passed;
-  // a false poll() ends the scan with the score reached so far.
+  // Appends an item made elsewhere (a copy of the handle).
+  // REQUIRES: `item` is bound to an item.
+  void addItem(Ref<DictionaryItemImpl> const& item);
+
+  // Steps: ProgressCb::start(area, matchText) once, even with budget 0, its
+  // result being the poll interval in seconds. Unless budget is 0 or there
+  // are no items, each item in order is asked for its score against the
+  // threshold still to reach (budget minus the score so far), until the
+  // score reaches budget. Before an item, poll() is called when the interval
+  // has passed since the last poll (always before the first item; before
+  // every item with interval 0); a false poll() ends the scan with the score
+  // reached so far. The score saturates at ULONG_MAX instead of wrapping.
+  // A score of 0 appends nothing. Clock: time(), whole seconds.
   unsigned long scan(DScanAreaImpl* area, unsigned long budget, ProgressCb* progress,
                      std::string& matchLog, std::string& scoreList) override;
 
@@ -67,17 +82,23 @@ class ProfileDictionaryScanner : public DictionaryScannerImpl {
 };
 
 // Several dictionaries as one: runs its members in order, each against the
-// full threshold, and reports only the best member (the first of equals).
-// Stops once a member reaches the threshold or ProgressCb::expired() is true
-// after a member. The winner's records are appended exactly as the member
-// wrote them into empty strings: no ";" before its score record.
+// full threshold with the same progress callback and fresh empty strings,
+// and reports only the best member (the first of equals). Stops once the
+// best score reaches the threshold, or when ProgressCb::expired(), asked
+// after every member, is true. The winner's records are appended exactly as
+// the member wrote them into empty strings: its score record has no ";"
+// before it and is not held to the 256-character limit. Budget 0 or no
+// members: returns 0 without calling any member or callback. Holds its
+// members alive whatever becomes of their cache entries.
 class GroupDictionaryScanner : public DictionaryScannerImpl {
  public:
   GroupDictionaryScanner();
+  // Releases the members in list order.
   ~GroupDictionaryScanner() override;
 
   // Appends a copy of the handle (the member gains a reference). Only while
-  // the group is being built.
+  // the group is being built. REQUIRES: `scanner` is bound to a scanner (an
+  // empty one makes scan throw Exception code 1).
   void addScanner(Ref<DictionaryScannerImpl> const& scanner);
 
   unsigned long scan(DScanAreaImpl* area, unsigned long budget, ProgressCb* progress,

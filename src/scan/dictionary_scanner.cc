@@ -1,0 +1,9 @@
+// The scanner interface's out-of-line destructor, so its vtable lives in the
+// library.
+#include "vessamund/scanner.h"
+
+namespace Vessamund {
+
+DictionaryScannerImpl::~DictionaryScannerImpl() {}
+
+}  // namespace Vessamund

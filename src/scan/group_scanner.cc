@@ -1,0 +1,46 @@
+// Several dictionaries scanned as one: every member against the full
+// threshold, and only the best member's records reported.
+#include "vessamund/scanner.h"
+
+namespace Vessamund {
+
+GroupDictionaryScanner::GroupDictionaryScanner() {}
+
+GroupDictionaryScanner::~GroupDictionaryScanner() {
+  while (!scanners.empty()) scanners.pop_front();
+}
+
+void GroupDictionaryScanner::addScanner(Ref<DictionaryScannerImpl> const& scanner) {
+  scanners.push_back(scanner);
+}
+
+unsigned long GroupDictionaryScanner::scan(DScanAreaImpl* area, unsigned long budget,
+                                           ProgressCb* progress, std::string& matchLog,
+                                           std::string& scoreList) {
+  if (budget == 0 || scanners.empty()) return 0;
+  unsigned long best = 0;
+  std::string bestMatchLog;
+  std::string bestScoreList;
+  for (auto const& member : scanners) {
+    // Fresh strings: each member gets the whole match-text capacity and
+    // writes its score record without a leading ";".
+    std::string memberMatchLog;
+    std::string memberScoreList;
+    unsigned long const score = member->scan(area, budget, progress, memberMatchLog,
+                                             memberScoreList);
+    if (score > best) {  // the first of equal members stays the best
+      best = score;
+      bestMatchLog.swap(memberMatchLog);
+      bestScoreList.swap(memberScoreList);
+    }
+    if (progress != nullptr && progress->expired()) break;
+    if (best >= budget) break;
+  }
+  if (best != 0) {
+    matchLog += bestMatchLog;
+    scoreList += bestScoreList;
+  }
+  return best;
+}
+
+}  // namespace Vessamund

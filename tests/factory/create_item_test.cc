@@ -1,0 +1,77 @@
+// Item creation: the pattern-type dispatch, the single factory, and
+// add_pattern keeping record order.
+#include <gtest/gtest.h>
+
+#include <set>
+#include <thread>
+#include <typeindex>
+#include <typeinfo>
+#include <vector>
+
+#include "support/test_area.h"
+#include "vessamund/contain_item.h"
+#include "vessamund/factory.h"
+#include "vessamund/predefined_items.h"
+#include "vessamund/regex_item.h"
+#include "vessamund/wildcard_item.h"
+
+namespace {
+
+using Vessamund::DictionaryFactory;
+using vmund_test::makeRecord;
+
+TEST(CreateItemTest, PatternTypeSelectsTheClass) {
+  using namespace Vessamund;
+  struct Row {
+    uint16_t type;
+    std::type_index expected;
+  } const rows[] = {
+      {1, typeid(DictionaryRegex)},     {3, typeid(DictionaryContain)},
+      {256, typeid(DictionaryCanSIN)},  {257, typeid(DictionaryUSSSN)},
+      {258, typeid(DictionaryCC)},      {259, typeid(DictionaryABA)},
+      {260, typeid(DictionaryCUSIP)},   {261, typeid(DictionaryISIN)},
+      {262, typeid(DictionaryUKNI)},    {263, typeid(DictionaryUKNHS)},
+      {264, typeid(DictionaryUSEIN)},   {265, typeid(DictionaryUSDEA)},
+      {266, typeid(DictionaryFRCNI)},   {267, typeid(DictionaryINSEE)},
+      {268, typeid(DictionaryDEPSPT)},  {269, typeid(DictionaryIBAN)},
+      {270, typeid(DictionaryITIN)},    {271, typeid(DictionaryUSPSPT)},
+      {272, typeid(DictionaryFRPSPT)},  {273, typeid(DictionaryUKPSPT)},
+      // No code is refused: everything else is a wildcard pattern.
+      {0, typeid(DictionaryWildcard)},  {2, typeid(DictionaryWildcard)},
+      {4, typeid(DictionaryWildcard)},  {255, typeid(DictionaryWildcard)},
+      {274, typeid(DictionaryWildcard)}, {65535, typeid(DictionaryWildcard)},
+  };
+  for (auto const& r : rows) {
+    SCOPED_TRACE(r.type);
+    auto record = makeRecord(r.type, "abc", 1);
+    Ref<DictionaryItemImpl> item = DictionaryFactory::instance()->createScanner(&record);
+    ASSERT_FALSE(item.empty());
+    ASSERT_NE(item.get(), nullptr);
+    EXPECT_EQ(std::type_index(typeid(*item.get())), r.expected);
+    EXPECT_EQ(item->refCount(), 1);  // the handle holds the only reference
+  }
+}
+
+TEST(CreateItemTest, InstanceIsOneFactoryForEveryThread) {
+  std::vector<DictionaryFactory*> seen(8);
+  std::vector<std::thread> threads;
+  for (auto& s : seen) threads.emplace_back([&s] { s = DictionaryFactory::instance(); });
+  for (auto& t : threads) t.join();
+  EXPECT_EQ(std::set<DictionaryFactory*>(seen.begin(), seen.end()).size(), 1u);
+  EXPECT_EQ(seen[0], DictionaryFactory::instance());
+}
+
+TEST(CreateItemTest, AddPatternKeepsRecordOrder) {
+  Vessamund::ProfileDictionaryScanner scanner("D");
+  for (uint16_t type : {3, 1, 258, 7}) {
+    auto record = makeRecord(type, "p", 2);
+    EXPECT_EQ(scanner.add_pattern(&record), 1);
+  }
+  std::vector<std::type_index> types;
+  for (auto const& item : scanner.itemList()) types.emplace_back(typeid(*item.get()));
+  EXPECT_EQ(types, (std::vector<std::type_index>{
+                       typeid(Vessamund::DictionaryContain), typeid(Vessamund::DictionaryRegex),
+                       typeid(Vessamund::DictionaryCC), typeid(Vessamund::DictionaryWildcard)}));
+}
+
+}  // namespace

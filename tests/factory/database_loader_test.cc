@@ -1,0 +1,216 @@
+// The factory's caches over real SQLite databases: one load per name, clean()
+// and the reload flag, row conversion, groups, an unreachable database and
+// hostile names.
+#ifdef VMUND_DB_CLIENT_SQLITE
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/scanner_view.h"
+#include "support/test_area.h"
+#include "support/test_db.h"
+#include "vessamund/factory.h"
+
+namespace {
+
+using Vessamund::DictionaryFactory;
+using Vessamund::DictionaryScannerImpl;
+using Vessamund::Ref;
+using vmund_test::ItemView;
+using vmund_test::itemsOf;
+using vmund_test::membersOf;
+using vmund_test::TestArea;
+
+// A SQL string literal.
+std::string lit(std::string const& s) {
+  std::string out = "'";
+  for (char c : s) out += c == '\'' ? std::string("''") : std::string(1, c);
+  return out + "'";
+}
+
+class DatabaseLoaderTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    factory->clean();
+    vmund_test::setReloadWord(0);
+  }
+  void TearDown() override { factory->clean(); }
+
+  // A plain-word row of weight `weight` over part kind 1.
+  void addWord(std::string const& dict, int itemNo, std::string const& word, int weight = 1) {
+    dbs.exec("fe_content", "insert into fe_dict_item (dict_name, item_no, pattern, pattern_type, "
+                           "pattern_weight, pattern_scan_area) values (" +
+                               lit(dict) + ", " + std::to_string(itemNo) + ", " + lit(word) +
+                               ", 3, " + std::to_string(weight) + ", 1);");
+  }
+  void addMember(std::string const& group, int memberNo, std::string const& dict) {
+    dbs.exec("fe_content", "insert into fe_dict_group_dictionaries values (" + lit(group) + ", " +
+                               std::to_string(memberNo) + ", " + lit(dict) + ");");
+  }
+  unsigned long scan(Ref<DictionaryScannerImpl> const& scanner, std::string const& text) {
+    TestArea area{{text, 1}};
+    std::string matchLog, scoreList;
+    return scanner->scan(&area, 100, nullptr, matchLog, scoreList);
+  }
+
+  vmund_test::TestDbDir dbs;
+  DictionaryFactory* factory = DictionaryFactory::instance();
+};
+
+TEST_F(DatabaseLoaderTest, SecondRequestIsACacheHit) {
+  addWord("D", 1, "alpha");
+  Ref<DictionaryScannerImpl> first = factory->createProfileScanner("D");
+  addWord("D", 2, "beta");  // not seen until the cache is emptied
+  Ref<DictionaryScannerImpl> second = factory->createProfileScanner("D");
+  ASSERT_FALSE(first.empty());
+  EXPECT_EQ(first.get(), second.get());
+  EXPECT_EQ(itemsOf(second).size(), 1u);
+  // A group and a dictionary of one name are separate entries.
+  addMember("D", 1, "D");
+  EXPECT_EQ(membersOf(factory->createGroupScanner("D")).size(), 1u);
+  EXPECT_NE(factory->createProfileScanner("D").get(), first.get()) << "the group reloaded D";
+}
+
+TEST_F(DatabaseLoaderTest, HandleKeptAcrossCleanScansWithTheOldScanner) {
+  addWord("D", 1, "alpha", 2);
+  Ref<DictionaryScannerImpl> old = factory->createProfileScanner("D");
+  factory->clean();
+  dbs.exec("fe_content", "update fe_dict_item set pattern = 'beta';");
+  Ref<DictionaryScannerImpl> fresh = factory->createProfileScanner("D");
+  EXPECT_NE(old.get(), fresh.get());
+  EXPECT_EQ(old->refCount(), 1) << "clean() dropped the cache's reference";
+  EXPECT_EQ(scan(old, "alpha and alpha"), 4u);
+  EXPECT_EQ(scan(fresh, "alpha and alpha"), 0u);
+  EXPECT_EQ(scan(fresh, "beta"), 2u);
+}
+
+TEST_F(DatabaseLoaderTest, ReloadFlagEmptiesBothCachesOnTheNextRequest) {
+  addWord("D", 1, "alpha");
+  addMember("G", 1, "D");
+  Ref<DictionaryScannerImpl> d1 = factory->createProfileScanner("D");
+  Ref<DictionaryScannerImpl> g1 = factory->createGroupScanner("G");
+  // A template number without a file caches "T" empty.
+  EXPECT_TRUE(factory->createDictScanner(520, "T").empty());
+  EXPECT_TRUE(factory->createProfileScanner("T").empty());
+
+  uint32_t const hostBits = 0x80000001u | 0x10u;
+  vmund_test::setReloadWord(hostBits | 4u);
+  // Template loads neither test nor clear the flag.
+  factory->createDictScanner(520, "U");
+  EXPECT_EQ(vmund_test::reloadWord(), hostBits | 4u);
+
+  Ref<DictionaryScannerImpl> d2 = factory->createProfileScanner("D");
+  EXPECT_EQ(vmund_test::reloadWord(), hostBits) << "only bit value 4 is cleared";
+  EXPECT_NE(d2.get(), d1.get());
+  EXPECT_FALSE(factory->createProfileScanner("T").empty()) << "T now comes from the database";
+  EXPECT_NE(factory->createGroupScanner("G").get(), g1.get()) << "groups were emptied too";
+
+  vmund_test::setReloadWord(4u);
+  Ref<DictionaryScannerImpl> g3 = factory->createGroupScanner("G");
+  EXPECT_EQ(vmund_test::reloadWord(), 0u);
+  EXPECT_NE(factory->createProfileScanner("D").get(), d2.get());
+}
+
+TEST_F(DatabaseLoaderTest, RowsBecomeItemsInItemOrderWithFieldsTruncated) {
+  struct Row {
+    int itemNo;
+    char const* values;  // pattern, type, weight, area, max weight, limit, status
+    char const* note;
+  } const rows[] = {
+      {5, "'e', 3, 65536, 1, 0, 0, 1", "weight 65536 keeps 0: skipped"},
+      {1, "'a', 3, 2, 1, 0, 0, 257", "status 257 keeps 1: accepted"},
+      {4, "'d', 3, 1, 1, 0, 0, 256", "status 256 keeps 0: skipped"},
+      {3, "'c', 'abc', 1, 1, 0, 0, 1", "letters in the type column: wildcard"},
+      {2, "'b', 3, -1, 1, 0, 0, 1", "weight -1 keeps 65535"},
+      {6, "'f', 3, 0, 1, 0, 0, 1", "weight 0: skipped"},
+      {7, "'g', 3, 1, 1, 0, 0, 0", "status 0: skipped"},
+      {8, "'h', ' 3', '7x', 267, 70000, 513, 1",
+       "blank before a number, trailing letters, area and cap truncated"},
+  };
+  for (auto const& r : rows) {
+    dbs.exec("fe_content", "insert into fe_dict_item (dict_name, item_no, pattern, pattern_type, "
+                           "pattern_weight, pattern_scan_area, pattern_max_weight, "
+                           "pattern_max_limit, pattern_status) values ('D', " +
+                               std::to_string(r.itemNo) + ", " + r.values + ");");
+  }
+  addWord("D", 9, std::string(300, 'p'));  // cut to 255
+  EXPECT_EQ(itemsOf(factory->createProfileScanner("D")),
+            (std::vector<ItemView>{
+                {"contain", "a", 2, 1, 0, false},
+                {"contain", "b", 65535, 1, 0, false},
+                {"wildcard", "c", 1, 1, 0, false},
+                {"contain", "h", 7, 11, 4464, true},
+                {"contain", std::string(255, 'p'), 1, 1, 0, false},
+            }));
+}
+
+TEST_F(DatabaseLoaderTest, GroupLoadsEveryMemberAfresh) {
+  addWord("D", 1, "alpha");
+  addMember("G", 1, "D");
+  addMember("G", 2, "Empty");  // no rows
+  addMember("G", 3, "D");
+  Ref<DictionaryScannerImpl> cachedBefore = factory->createProfileScanner("D");
+  Ref<DictionaryScannerImpl> group = factory->createGroupScanner("G");
+  auto members = membersOf(group);
+  ASSERT_EQ(members.size(), 3u);
+  EXPECT_NE(members[0], members[2]) << "a dictionary named twice is loaded twice";
+  EXPECT_NE(members[0], cachedBefore.get()) << "members are loaded, not taken from the cache";
+  ASSERT_NE(members[1], nullptr);
+  EXPECT_TRUE(itemsOf(factory->createProfileScanner("Empty")).empty());
+  EXPECT_EQ(factory->createProfileScanner("D").get(), members[2]) << "the last load is cached";
+  EXPECT_EQ(factory->createProfileScanner("Empty").get(), members[1]);
+  EXPECT_EQ(scan(cachedBefore, "alpha"), 1u) << "the replaced scanner still works";
+}
+
+TEST_F(DatabaseLoaderTest, MissingDatabaseThenAppearing) {
+  // No database file yet.
+  EXPECT_TRUE(factory->createProfileScanner("D").empty());
+  EXPECT_TRUE(factory->createProfileScanner("D").empty());
+  Ref<DictionaryScannerImpl> group = factory->createGroupScanner("G");
+  ASSERT_FALSE(group.empty());
+  EXPECT_TRUE(membersOf(group).empty());
+
+  addWord("D", 1, "alpha");
+  addMember("G", 1, "D");
+  EXPECT_EQ(itemsOf(factory->createProfileScanner("D")).size(), 1u) << "nothing was cached";
+  EXPECT_EQ(factory->createGroupScanner("G").get(), group.get()) << "the empty group stays";
+  factory->clean();
+  EXPECT_EQ(membersOf(factory->createGroupScanner("G")).size(), 1u);
+}
+
+TEST_F(DatabaseLoaderTest, FailingStatementCachesEmptyScanners) {
+  dbs.exec("fe_content", "create table unrelated (a);", false);
+  Ref<DictionaryScannerImpl> d = factory->createProfileScanner("D");
+  ASSERT_FALSE(d.empty());
+  EXPECT_TRUE(itemsOf(d).empty());
+  dbs.exec("fe_content", vmund_test::readSchema());
+  addWord("D", 1, "alpha");
+  EXPECT_EQ(factory->createProfileScanner("D").get(), d.get());
+  EXPECT_TRUE(membersOf(factory->createGroupScanner("G")).empty());
+}
+
+TEST_F(DatabaseLoaderTest, QuotesInNamesCannotWidenTheStatement) {
+  std::string const dictName = "x' or '1'='1";
+  std::string const groupName = "x\" or \"1\"=\"1";
+  addWord("D", 1, "alpha");
+  addWord("D", 2, "beta");
+  addWord(dictName, 1, "literal");
+  addMember("G", 1, "D");
+  addMember(groupName, 1, dictName);
+
+  auto items = itemsOf(factory->createProfileScanner(dictName));
+  ASSERT_EQ(items.size(), 1u);
+  EXPECT_EQ(items[0].pattern, "literal");
+  EXPECT_TRUE(itemsOf(factory->createProfileScanner("y' or '1'='1")).empty());
+
+  auto members = membersOf(factory->createGroupScanner(groupName));
+  ASSERT_EQ(members.size(), 1u);
+  EXPECT_EQ(members[0], factory->createProfileScanner(dictName).get());
+  EXPECT_TRUE(membersOf(factory->createGroupScanner("y\" or \"1\"=\"1")).empty());
+}
+
+}  // namespace
+
+#endif  // VMUND_DB_CLIENT_SQLITE

@@ -1,0 +1,88 @@
+// Many threads asking the factory for scanners and scanning with them while
+// another empties the caches and reloads a template: every request gets a
+// working scanner with the right answer. Meant to run under ThreadSanitizer
+// as well.
+#ifdef VMUND_DB_CLIENT_SQLITE
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/test_area.h"
+#include "support/test_db.h"
+#include "vessamund/factory.h"
+
+namespace {
+
+using Vessamund::DictionaryFactory;
+using Vessamund::DictionaryScannerImpl;
+using Vessamund::Ref;
+
+TEST(FactoryConcurrencyTest, RequestsAndScansSurviveConcurrentClean) {
+  vmund_test::TestDbDir dbs;
+  // Dk finds its word with weight k; groups report their best member.
+  dbs.exec("fe_content",
+           "insert into fe_dict_item (dict_name, item_no, pattern, pattern_weight, "
+           "pattern_scan_area) values ('D1', 1, 'alpha', 1, 1), ('D2', 1, 'beta', 2, 1), "
+           "('D3', 1, 'gamma', 3, 1), ('D4', 1, 'delta', 4, 1);"
+           "insert into fe_dict_group_dictionaries values ('G1', 1, 'D1'), ('G1', 2, 'D3'), "
+           "('G2', 1, 'D2'), ('G2', 2, 'D4'), ('G2', 3, 'D1');");
+  // The template loaded under D1's name scores as D1 does.
+  std::string const templatePath = dbs.dir() + "/d1-template";
+  std::ofstream(templatePath) << "1/100=alpha\n";
+  std::vector<std::string> const savedPaths = Vessamund::predefined_dictionary_file_paths;
+  Vessamund::predefined_dictionary_file_paths[9] = templatePath;  // 521
+
+  DictionaryFactory* factory = DictionaryFactory::instance();
+  factory->clean();
+  struct Request {
+    char const* name;
+    bool group;
+    unsigned long score;
+  } const requests[] = {{"D1", false, 1}, {"D2", false, 2}, {"D3", false, 3},
+                        {"D4", false, 4}, {"G1", true, 3},  {"G2", true, 4}};
+  size_t const kinds = sizeof requests / sizeof requests[0];
+
+  std::atomic<int> failures{0};
+  std::atomic<int> running{8};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 8; ++t) {
+    threads.emplace_back([&, t] {
+      for (int i = 0; i < 150; ++i) {
+        Request const& r = requests[(t + i) % kinds];
+        Ref<DictionaryScannerImpl> h =
+            r.group ? factory->createGroupScanner(r.name) : factory->createProfileScanner(r.name);
+        if (h.empty()) {
+          ++failures;
+          continue;
+        }
+        vmund_test::TestArea area{{"alpha beta gamma delta", 1}};
+        std::string matchLog, scoreList;
+        if (h->scan(&area, 100, nullptr, matchLog, scoreList) != r.score) ++failures;
+      }
+      --running;
+    });
+  }
+  int cleans = 0;
+  while (running.load() > 0) {
+    if (++cleans % 2 == 0)
+      factory->clean();
+    else
+      factory->createDictScanner(521, "D1");
+    std::this_thread::yield();
+  }
+  for (auto& t : threads) t.join();
+
+  factory->clean();
+  Vessamund::predefined_dictionary_file_paths = savedPaths;
+  EXPECT_EQ(failures.load(), 0);
+  EXPECT_GT(cleans, 0);
+}
+
+}  // namespace
+
+#endif  // VMUND_DB_CLIENT_SQLITE

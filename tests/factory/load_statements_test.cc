@@ -1,0 +1,70 @@
+// The loaders' statements: byte for byte for ordinary names, quotes doubled
+// for hostile ones, and the cut at 1022 characters.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "factory/load_statements.h"
+
+namespace {
+
+using namespace Vessamund::internal;
+
+std::string const kDictHead =
+    "select pattern, pattern_type, pattern_weight, pattern_scan_area, pattern_max_weight, "
+    "pattern_max_limit, pattern_status  from fe_dict_item where dict_name ='";
+std::string const kGroupHead =
+    "select dict_name from fe_dict_group_dictionaries where group_name = \"";
+
+std::string dictionary(std::string const& name) {
+  char s[kStatementSize];
+  formatDictionaryStatement(s, name);
+  return s;
+}
+
+std::string group(std::string const& name) {
+  char s[kStatementSize];
+  formatGroupStatement(s, name);
+  return s;
+}
+
+TEST(LoadStatementsTest, OrdinaryAndHostileNames) {
+  struct Row {
+    char const* note;
+    std::string name;
+    std::string dictionaryStatement, groupStatement;
+  } const rows[] = {
+      {"ordinary", "PII", kDictHead + "PII' order by item_no", kGroupHead + "PII\""},
+      {"blanks and other punctuation pass as they are", "HR data; \\ %s",
+       kDictHead + "HR data; \\ %s' order by item_no", kGroupHead + "HR data; \\ %s\""},
+      {"each statement doubles only its own quote", "x' or '1'='1",
+       kDictHead + "x'' or ''1''=''1' order by item_no", kGroupHead + "x' or '1'='1\""},
+      {"", "x\" or \"1\"=\"1", kDictHead + "x\" or \"1\"=\"1' order by item_no",
+       kGroupHead + "x\"\" or \"\"1\"\"=\"\"1\""},
+      {"a zero byte ends the name", std::string("ab\0' or 1=1", 11),
+       kDictHead + "ab' order by item_no", kGroupHead + "ab\""},
+      {"empty", "", kDictHead + "' order by item_no", kGroupHead + "\""},
+  };
+  for (auto const& r : rows) {
+    SCOPED_TRACE(r.note + std::string(": ") + r.name);
+    EXPECT_EQ(dictionary(r.name), r.dictionaryStatement);
+    EXPECT_EQ(group(r.name), r.groupStatement);
+  }
+}
+
+TEST(LoadStatementsTest, LongNamesAreCutAt1022Characters) {
+  for (size_t length : {800u, 851u, 852u, 853u, 900u, 5000u}) {
+    SCOPED_TRACE(length);
+    std::string const name(length, 'n');
+    std::string const full = kDictHead + name + "' order by item_no";
+    EXPECT_EQ(dictionary(name), full.substr(0, 1022));
+    EXPECT_EQ(group(name), (kGroupHead + name + "\"").substr(0, 1022));
+  }
+  // Doubled quotes never write past the buffer. (A cut that ends the text
+  // inside a pair closes the literal with nothing after it: harmless.)
+  std::string const quotes(3000, '\'');
+  EXPECT_EQ(dictionary(quotes), (kDictHead + std::string(6000, '\'')).substr(0, 1022));
+}
+
+}  // namespace

@@ -1,0 +1,195 @@
+// Template dictionaries: the path table, the score-file and term-file
+// readers on files the tests write, and the template entries in the
+// dictionary cache.
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "support/scanner_view.h"
+#include "support/test_area.h"
+#include "vessamund/factory.h"
+
+#ifdef VMUND_DB_CLIENT_SQLITE
+#include "support/test_db.h"
+#endif
+
+namespace {
+
+using Vessamund::DictionaryFactory;
+using Vessamund::DictionaryScannerImpl;
+using Vessamund::predefined_dictionary_file_paths;
+using Vessamund::Ref;
+using vmund_test::ItemView;
+using vmund_test::itemsOf;
+
+// Points template numbers at files of its own temporary directory and puts
+// the table and the caches back afterwards.
+class TemplateTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = "/tmp/vmund-tpl-XXXXXX";
+    ASSERT_NE(mkdtemp(&pattern[0]), nullptr);
+    dir_ = pattern;
+    factory->clean();
+  }
+  void TearDown() override {
+    predefined_dictionary_file_paths = saved_;
+    factory->clean();
+    std::filesystem::remove_all(dir_);
+  }
+  // Writes `content` to a file and points `number` at it.
+  void install(unsigned short number, std::string const& content) {
+    std::string path = dir_ + "/t" + std::to_string(number) + "-" + std::to_string(files_++);
+    std::ofstream(path, std::ios::binary) << content;
+    predefined_dictionary_file_paths.at(number - 512) = path;
+  }
+  std::vector<ItemView> load(unsigned short number, std::string const& content) {
+    install(number, content);
+    return itemsOf(factory->createDictScanner(number, "T"));
+  }
+
+  DictionaryFactory* factory = DictionaryFactory::instance();
+
+ private:
+  std::vector<std::string> saved_ = predefined_dictionary_file_paths;
+  std::string dir_;
+  int files_ = 0;
+};
+
+ItemView word(std::string const& p, unsigned w, unsigned max) {
+  return ItemView{"contain", p, w, 11, max, true};
+}
+
+TEST_F(TemplateTest, TermLines) {
+  std::string const longTerm(298, 'a');
+  struct Row {
+    char const* note;
+    std::string content;
+    std::vector<ItemView> expected;
+  } const rows[] = {
+      {"plain word", "5=invoice\n", {word("invoice", 5, 5)}},
+      {"regex with a count", "5/3~ab+c\n", {{"regex", "ab+c", 5, 11, 15, true}}},
+      {"colon separator", "2:x\n", {word("x", 2, 2)}},
+      {"weight keeps its low 16 bits", "70000=x\n", {word("x", 4464, 4464)}},
+      {"weight times count too", "20000/5=x\n", {word("x", 20000, 34464)}},
+      {"count 0: an item that can never score", "5/0=x\n", {word("x", 5, 0)}},
+      {"a carriage return stays in the term", "5=x\r\n", {word("x\r", 5, 5)}},
+      {"an empty term before the newline", "5=\n", {word("", 5, 5)}},
+      {"a last line without newline keeps its last character", "5=x", {word("x", 5, 5)}},
+      {"nothing after the separator at the end of the file", "5=", {}},
+      {"leading blank", " 5=x\n", {}},
+      {"comment", "#5=x\n", {}},
+      {"empty line", "\n", {}},
+      {"slash without digits", "5/=x\n", {}},
+      {"other character after the digits", "5-x\n", {}},
+      {"blank before the separator", "5 =x\n", {}},
+      {"weight 0", "0=x\n", {}},
+      {"a line of 300 is read in pieces; the second is not a term",
+       "5=" + longTerm + "\n", {word(std::string(253, 'a'), 5, 5)}},
+      {"one record reused: the type goes back to plain word", "1~r\n#\n2=w\n0~z\n3=v\n",
+       {{"regex", "r", 1, 11, 1, true}, word("w", 2, 2), word("v", 3, 3)}},
+  };
+  for (auto const& r : rows) {
+    SCOPED_TRACE(r.note);
+    EXPECT_EQ(load(521, r.content), r.expected);
+  }
+}
+
+TEST_F(TemplateTest, ScoreLines) {
+  struct Row {
+    char const* note;
+    std::string content;
+    std::vector<ItemView> expected;
+  } const rows[] = {
+      {"plain word", "3|confidential|10|0|30|1|\n", {word("confidential", 10, 30)}},
+      {"blanks kept, fourth field unused", "3| a b |10|999|30|1|rest\n", {word(" a b ", 10, 30)}},
+      {"any type code, widths truncated", "abc|x|70000|0|70000|257|\n",
+       {{"wildcard", "x", 4464, 11, 4464, true}}},
+      {"regex without a cap", "1|r|5|0|0|0|\n", {{"regex", "r", 5, 11, 0, false}}},
+      {"five bars", "3|x|10|0|30|1\n", {}},
+      {"weight 0", "3|x|0|0|30|1|\n", {}},
+      {"term syntax is not a score line", "5=x\n", {}},
+  };
+  for (auto const& r : rows) {
+    SCOPED_TRACE(r.note);
+    EXPECT_EQ(load(512, r.content), r.expected);
+  }
+}
+
+TEST_F(TemplateTest, PathTableAndReaderByNumber) {
+  ASSERT_EQ(predefined_dictionary_file_paths.size(), 29u);
+  EXPECT_EQ(predefined_dictionary_file_paths[0], "/var/spool/etc/template/GLBScores.txt");
+  EXPECT_EQ(predefined_dictionary_file_paths[9], "/var/spool/etc/template/HCPCS");
+  EXPECT_EQ(predefined_dictionary_file_paths[28], "/var/spool/etc/template/SourceCode");
+  EXPECT_EQ(predefined_dictionary_file_paths[8], "");
+  EXPECT_EQ(predefined_dictionary_file_paths[10], "");
+
+  std::string const both = "5=x\n3|y|1|0|0|0|\n";
+  EXPECT_EQ(load(519, both), (std::vector<ItemView>{{"contain", "y", 1, 11, 0, false}}));
+  EXPECT_EQ(load(521, both), (std::vector<ItemView>{word("x", 5, 5)}));
+  EXPECT_EQ(load(540, both), (std::vector<ItemView>{word("x", 5, 5)}));
+}
+
+TEST_F(TemplateTest, NumbersWithoutAFileGiveEmptyHandles) {
+  for (unsigned short number : {0, 511, 520, 522, 541, 65535}) {
+    SCOPED_TRACE(number);
+    EXPECT_TRUE(factory->createDictScanner(number, "T").empty());
+  }
+  // A missing file is a dictionary without items, cached like any other.
+  predefined_dictionary_file_paths[0] = "/nonexistent/vmund/template";
+  Ref<DictionaryScannerImpl> none = factory->createDictScanner(512, "M");
+  ASSERT_FALSE(none.empty());
+  EXPECT_TRUE(itemsOf(none).empty());
+}
+
+TEST_F(TemplateTest, EveryCallReadsTheFileAndReplacesTheEntry) {
+  install(523, "1=a\n");
+  Ref<DictionaryScannerImpl> first = factory->createDictScanner(523, "T");
+  install(523, "1=b\n");
+  Ref<DictionaryScannerImpl> second = factory->createDictScanner(523, "T");
+  EXPECT_NE(first.get(), second.get());
+  EXPECT_EQ(itemsOf(first)[0].pattern, "a");
+  // The cache answers for the name without a database.
+  EXPECT_EQ(factory->createProfileScanner("T").get(), second.get());
+}
+
+TEST_F(TemplateTest, CountBoundsHowOftenATermScores) {
+  install(521, "5=x\n5/2=y\n5/0=z\n");
+  Ref<DictionaryScannerImpl> scanner = factory->createDictScanner(521, "T");
+  auto score = [&](std::string const& text) {
+    vmund_test::TestArea area{{text, 1}};
+    std::string matchLog, scoreList;
+    return scanner->scan(&area, 1000, nullptr, matchLog, scoreList);
+  };
+  EXPECT_EQ(score("x x x"), 5u);
+  EXPECT_EQ(score("y y y"), 10u);
+  EXPECT_EQ(score("z z z"), 0u);
+}
+
+#ifdef VMUND_DB_CLIENT_SQLITE
+TEST_F(TemplateTest, TemplateAndDatabaseDictionariesShareOneName) {
+  vmund_test::TestDbDir dbs;
+  dbs.exec("fe_content",
+           "insert into fe_dict_item (dict_name, item_no, pattern) values ('D', 1, 'db');"
+           "insert into fe_dict_item (dict_name, item_no, pattern) values ('E', 1, 'db');");
+  install(521, "1=tpl\n");
+  Ref<DictionaryScannerImpl> shadow = factory->createDictScanner(521, "D");
+  EXPECT_EQ(factory->createProfileScanner("D").get(), shadow.get()) << "no database read";
+
+  Ref<DictionaryScannerImpl> fromDb = factory->createProfileScanner("E");
+  EXPECT_EQ(itemsOf(fromDb)[0].pattern, "db");
+  Ref<DictionaryScannerImpl> replaced = factory->createDictScanner(521, "E");
+  EXPECT_EQ(factory->createProfileScanner("E").get(), replaced.get());
+
+  // A number without a file hides the database dictionary too.
+  factory->createDictScanner(520, "E");
+  EXPECT_TRUE(factory->createProfileScanner("E").empty());
+}
+#endif
+
+}  // namespace
