@@ -3,8 +3,7 @@
 // candidates to the scan's match logger.
 //
 // Validators live on the stack of one item scan and keep no state between
-// candidates; they never allocate except through the logger (and the short
-// run-length string of DigitalPatternSPCheck). None throws.
+// candidates; they never allocate except through the logger. None throws.
 #ifndef VESSAMUND_VALIDATORS_H_
 #define VESSAMUND_VALIDATORS_H_
 
@@ -94,6 +93,7 @@ VMUND_DECLARE_VALIDATOR(passport);  // boundary check only
 // all separated by blank runs, or all by one and the same other character
 // (blanks beside it tolerated), or not separated at all with the right total.
 // With allow_newline false a line feed or carriage return fails the check.
+// Reads exactly text[0, len); `groups` is zero-terminated. Allocates nothing.
 bool DigitalPatternSPCheck(bool allow_newline, char const* text, int len, char const* groups);
 
 }  // namespace Regex

@@ -1,0 +1,43 @@
+// The wildcard item: lower-cases its pattern once, then counts and reports
+// the matches of src/items/wildcard_match.h part by part.
+#include "vessamund/wildcard_item.h"
+
+#include <cstdint>
+
+#include "items/wildcard_match.h"
+#include "scan/item_scan.h"
+
+namespace Vessamund {
+
+DictionaryWildcard::DictionaryWildcard(__vmund_dictionary_item const* record)
+    : DictionaryItemImpl(record) {
+  // The matcher folds text bytes A-Z only and compares them with the pattern
+  // as it stands, so the pattern must hold no upper-case letters.
+  for (char& c : pattern) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
+  }
+}
+
+unsigned long DictionaryWildcard::scan(DScanAreaImpl* area, unsigned long budget,
+                                       DictionaryMatchLogger& logger) {
+  char const* const identifier = pattern.c_str();
+  return internal::scanItemParts(
+      *this, area, budget, /*skipAfterHit=*/false,
+      [&](DScanAreaPart const& part, unsigned long wanted) {
+        char const* const end = part.text + part.length;
+        internal::WildcardMatcher matcher(identifier, part.text, end);
+        unsigned long count = 0;
+        char const* cursor = part.text;
+        while (count < wanted) {
+          char const* start = nullptr;
+          char const* after = matcher.find(cursor, &start);
+          if (after == nullptr) break;
+          ++count;
+          logger.log(identifier, start, static_cast<uint32_t>(after - start));
+          cursor = after;
+        }
+        return count;
+      });
+}
+
+}  // namespace Vessamund

@@ -1,0 +1,318 @@
+// The wildcard matcher: attempts at word starts, stars that search forward,
+// and the memory that keeps nested star searches from repeating each other.
+#include "items/wildcard_match.h"
+
+#include <cassert>
+#include <cstring>
+
+namespace Vessamund {
+namespace internal {
+
+namespace {
+
+// The C locale's isspace set: space, \t, \n, \v, \f, \r. Fixed here so that a
+// host's setlocale() cannot change what a word is.
+inline bool isBlank(char c) {
+  unsigned char u = static_cast<unsigned char>(c);
+  return u == ' ' || static_cast<unsigned char>(u - '\t') <= '\r' - '\t';
+}
+
+// tolower() of the C locale: A-Z only; every other byte compares as itself.
+inline char fold(char c) {
+  return static_cast<unsigned char>(c - 'A') < 26 ? static_cast<char>(c + ('a' - 'A')) : c;
+}
+
+inline char unfold(char c) {
+  return static_cast<unsigned char>(c - 'a') < 26 ? static_cast<char>(c - ('a' - 'A')) : c;
+}
+
+inline int sbyte(char c) { return static_cast<signed char>(c); }
+
+// The class that opens at p ("[") against the text byte c. Returns the pattern
+// position after the class when it accepts c, null when it rejects c or is
+// not closed.
+//
+// A member x followed by "-" and a byte y other than "]" with x < y (signed)
+// is a range, tried unfolded: on a miss only x and "-" are used up and y is
+// then read as a member of its own, folded. So [a-c] takes a, b, c and C
+// (through the lone c) but not A or B. After a member matched, the bytes up
+// to the next "]" are passed over unread, escapes included.
+char const* matchClass(char const* p, char c) {
+  ++p;
+  bool negated = false;
+  if (*p == '!') {
+    negated = true;
+    ++p;
+  }
+  char const folded = fold(c);
+  bool matched = false;
+  for (bool firstMember = true;; firstMember = false) {
+    char const x = *p;
+    if (x == '\0') return nullptr;
+    if (x == ']' && !firstMember) break;
+    if (x == '\\') {
+      if (p[1] == '\0') return nullptr;
+      matched = p[1] == folded;
+      p += 2;
+    } else if (p[1] == '-' && p[2] != ']' && p[2] != '\0' && sbyte(x) < sbyte(p[2])) {
+      matched = sbyte(x) <= sbyte(c) && sbyte(c) <= sbyte(p[2]);
+      p += matched ? 3 : 2;
+    } else {
+      matched = x == folded;
+      ++p;
+    }
+    if (matched) {
+      while (*p != ']') {
+        if (*p == '\0') return nullptr;
+        ++p;
+      }
+      break;
+    }
+  }
+  // p is at the closing "]".
+  return matched != negated ? p + 1 : nullptr;
+}
+
+}  // namespace
+
+WildcardMatcher::WildcardMatcher(char const* pattern, char const* begin, char const* end)
+    : pattern_(pattern), begin_(begin), end_(end) {
+  // Walk the pattern element by element as an attempt would, noting where
+  // each star run's rest begins and whether any class can end early.
+  char const* p = pattern;
+  while (*p != '\0') {
+    switch (*p) {
+      case '*':
+        while (*p == '*' || *p == '?') ++p;
+        if (*p != '\0' && levels_ < kMaxLevels) {
+          levelRest_[levels_++] = static_cast<uint8_t>(p - pattern);
+        }
+        break;
+      case '\\':
+        p += p[1] != '\0' ? 2 : 1;
+        break;
+      case '[': {
+        ++p;
+        if (*p == '!') ++p;
+        for (bool firstMember = true; *p != '\0'; firstMember = false) {
+          if (*p == ']' && !firstMember) {
+            ++p;
+            break;
+          }
+          if (*p == '\\' && p[1] != '\0') {
+            // A member matched before an escaped "]" ends the class there.
+            if (p[1] == ']' && !firstMember) chained_ = false;
+            p += 2;
+          } else {
+            ++p;
+          }
+        }
+        break;
+      }
+      default:
+        ++p;
+    }
+  }
+  assert(p - pattern < kMaxPattern);
+  for (int i = 0; i < levels_; ++i) rest(pattern_ + levelRest_[i]);
+}
+
+WildcardMatcher::Rest& WildcardMatcher::rest(char const* restStart) {
+  unsigned const offset = static_cast<unsigned>(restStart - pattern_);
+  assert(offset < kMaxPattern);
+  uint64_t const bit = uint64_t{1} << (offset % 64);
+  Rest& r = rest_[offset];
+  if ((touched_[offset / 64] & bit) == 0) {
+    touched_[offset / 64] |= bit;
+    r.candidatesDeadFrom = end_;
+    r.deadFrom = end_;
+    r.foldOnlyEnd = nullptr;
+  }
+  return r;
+}
+
+char const* WildcardMatcher::find(char const* from, char const** matchStart) {
+  if (*pattern_ == '\0') return nullptr;  // an empty pattern never matches
+  char const* word = from;
+  while (word < end_ && isBlank(*word)) ++word;
+  if (word >= end_) return nullptr;
+  for (;;) {
+    Outcome const o = attempt(pattern_, word);
+    if (o.matched) {
+      assert(o.at > word);  // a match starts on a non-blank byte and ends at a blank
+      if (matchStart != nullptr) *matchStart = word;
+      return o.at;
+    }
+    // Resume at the first word that begins after the byte where the attempt
+    // stopped; a failure at the end of the text ends the search.
+    char const* k = o.at;
+    if (k >= end_) return nullptr;
+    while (k < end_ && !isBlank(*k)) ++k;
+    while (k < end_ && isBlank(*k)) ++k;
+    if (k >= end_) return nullptr;
+    word = k;
+  }
+}
+
+char const* WildcardMatcher::matchAt(char const* at) {
+  if (at >= end_) return nullptr;
+  Outcome const o = attempt(pattern_, at);
+  return o.matched ? o.at : nullptr;
+}
+
+// One attempt of the pattern from p at text position k. Deterministic: the
+// only choice, how far a star reaches, is made inside star().
+WildcardMatcher::Outcome WildcardMatcher::attempt(char const* p, char const* k) {
+  for (;;) {
+    char const c = *p;
+    if (c == '\0') return {k == end_ || isBlank(*k), k};
+    if (k == end_) {
+      // Only stars can match an empty rest of text.
+      while (*p == '*') ++p;
+      return {*p == '\0', k};
+    }
+    switch (c) {
+      case '?':
+        if (!isBlank(*k)) ++k;
+        ++p;
+        break;
+      case '*':
+        if (!isBlank(*k)) return star(p, k);
+        ++p;  // a star matches nothing at a blank
+        break;
+      case '[': {
+        char const* next = matchClass(p, *k);
+        if (next == nullptr) return {false, k};
+        p = next;
+        ++k;
+        break;
+      }
+      case '\\':
+        if (p[1] == '\0' || p[1] != fold(*k)) return {false, k};
+        p += 2;
+        ++k;
+        break;
+      default:
+        if (c != fold(*k)) return {false, k};
+        ++p;
+        ++k;
+    }
+  }
+}
+
+// A star at p, on the non-blank byte at k. The attempt's outcome is that of
+// the rest of the pattern at the first position the star's search accepts,
+// so a nested success is the attempt's success and there is nothing to
+// resume; a failed search fails the attempt at the end of the text.
+WildcardMatcher::Outcome WildcardMatcher::star(char const* p, char const* k) {
+  ++p;
+  while (*p == '*' || *p == '?') {
+    if (*p == '?' && !isBlank(*k)) ++k;
+    ++p;
+    if (k == end_) {
+      while (*p == '*') ++p;
+      return {*p == '\0', k};
+    }
+  }
+  if (*p == '\0') {
+    while (k < end_ && !isBlank(*k)) ++k;
+    return {true, k};
+  }
+
+  char const* const restStart = p;
+  char const* const from = k;
+  Rest const& memo = rest(restStart);
+  // The first position after the run is tried with folding.
+  if (!knownToFail(memo, restStart, k)) {
+    if (char const* e = nested(restStart, k)) return {true, e};
+  }
+  // Later positions only where the text holds the rest's first byte exactly;
+  // none at or after what is known to fail (nested tries may move that
+  // closer, so it is read again each time).
+  for (;;) {
+    char const* limit = memo.candidatesDeadFrom < memo.deadFrom ? memo.candidatesDeadFrom
+                                                                : memo.deadFrom;
+    ++k;
+    if (k < limit && *restStart != '[') {
+      void const* hit = std::memchr(k, *restStart, static_cast<size_t>(limit - k));
+      k = hit != nullptr ? static_cast<char const*>(hit) : limit;
+    }
+    if (k >= limit) break;
+    if (char const* e = nested(restStart, k)) return {true, e};
+  }
+  noteSearchFailed(restStart, from);
+  return {false, end_};
+}
+
+char const* WildcardMatcher::nested(char const* restStart, char const* k) {
+  Outcome const o = attempt(restStart, k);
+  return o.matched ? o.at : nullptr;
+}
+
+bool WildcardMatcher::knownToFail(Rest const& r, char const* restStart, char const* k) const {
+  if (k >= r.deadFrom) return true;
+  if (k < r.candidatesDeadFrom) return false;
+  return k == r.candidatesDeadFrom || *restStart == '[' || *k == *restStart;
+}
+
+// A star whose run ended at `from` found no position for its rest: the rest
+// fails at `from` and at every exact-byte candidate after it.
+void WildcardMatcher::noteSearchFailed(char const* restStart, char const* from) {
+  Rest& r = rest(restStart);
+  if (from >= r.candidatesDeadFrom) return;
+  r.candidatesDeadFrom = from;
+  // With no fold-only position left after `from`, every other position fails
+  // on the rest's first element, so the rest fails everywhere from there.
+  if (foldOnlyEnd(restStart) <= from) noteDeadFrom(restStart, from);
+}
+
+void WildcardMatcher::noteDeadFrom(char const* restStart, char const* from) {
+  Rest& r = rest(restStart);
+  if (from >= r.deadFrom) return;
+  r.deadFrom = from;
+  if (!chained_) return;
+  // Every earlier rest has to pass this one at or after its own start, so it
+  // is dead from here on too. deadFrom never decreases along the chain.
+  unsigned const offset = static_cast<unsigned>(restStart - pattern_);
+  int level = levels_ - 1;
+  while (level >= 0 && levelRest_[level] != offset) --level;
+  for (--level; level >= 0; --level) {
+    Rest& earlier = rest_[levelRest_[level]];
+    if (earlier.deadFrom <= from) break;
+    earlier.deadFrom = from;
+  }
+}
+
+char const* WildcardMatcher::foldOnlyEnd(char const* restStart) {
+  Rest& r = rest(restStart);
+  if (r.foldOnlyEnd != nullptr) return r.foldOnlyEnd;
+  // Bytes that pass the first element while the exact-byte search skips them.
+  char bytes[2];
+  int count = 0;
+  if (restStart[0] == '\\') {
+    char const e = restStart[1];
+    if (e != '\0' && e != '\\' && fold(e) == e) {
+      bytes[count++] = e;
+      if (unfold(e) != e) bytes[count++] = unfold(e);
+    }
+  } else if (restStart[0] != '[' && unfold(restStart[0]) != restStart[0]) {
+    bytes[count++] = unfold(restStart[0]);
+  }
+  char const* last = nullptr;
+  for (int i = 0; i < count; ++i) {
+    void const* hit = memrchr(begin_, bytes[i], static_cast<size_t>(end_ - begin_));
+    char const* at = static_cast<char const*>(hit);
+    if (at != nullptr && (last == nullptr || at > last)) last = at;
+  }
+  r.foldOnlyEnd = last != nullptr ? last + 1 : begin_;
+  return r.foldOnlyEnd;
+}
+
+char const* wildcardMatch(char const* pattern, char const* text, char const* end,
+                          char const** matchStart, bool nested) {
+  WildcardMatcher matcher(pattern, text, end);
+  return nested ? matcher.matchAt(text) : matcher.find(text, matchStart);
+}
+
+}  // namespace internal
+}  // namespace Vessamund

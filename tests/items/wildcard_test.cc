@@ -1,0 +1,365 @@
+// The wildcard matcher against a plain reading of its rules, and the wildcard
+// item's scoring, part selection and match reports.
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "items/wildcard_match.h"
+#include "support/test_area.h"
+#include "vessamund/wildcard_item.h"
+
+namespace {
+
+using Vessamund::DictionaryWildcard;
+using Vessamund::internal::WildcardMatcher;
+using Vessamund::internal::wildcardMatch;
+using vmund_test::makeRecord;
+using vmund_test::RecordingLogger;
+using vmund_test::TestArea;
+
+// The matching rules written out one by one, with no shortcut: every star
+// tries every position its search allows, and a nested success is matched
+// again by the attempt that continues from it. Exponential; small inputs only.
+class ReferenceMatcher {
+ public:
+  ReferenceMatcher(std::string const& pattern, std::string const& text)
+      : p_(pattern), t_(text), n_(text.size()) {}
+
+  struct Found {
+    bool ok;
+    size_t start, end;
+  };
+
+  Found find(size_t from) const {
+    size_t k = from;
+    while (k < n_ && blank(k)) ++k;
+    if (k >= n_) return {false, 0, 0};
+    for (;;) {
+      Attempt a = attempt(0, k);
+      if (a.ok) return {true, k, a.at};
+      size_t f = a.at;
+      if (f >= n_) return {false, 0, 0};
+      while (f < n_ && !blank(f)) ++f;
+      while (f < n_ && blank(f)) ++f;
+      if (f >= n_) return {false, 0, 0};
+      k = f;
+    }
+  }
+
+  bool nested(size_t i, size_t k, size_t* end = nullptr) const {
+    if (k >= n_) return false;
+    Attempt a = attempt(i, k);
+    if (a.ok && end != nullptr) *end = a.at;
+    return a.ok;
+  }
+
+ private:
+  struct Attempt {
+    bool ok;
+    size_t at;
+  };
+  char pc(size_t i) const { return i < p_.size() ? p_[i] : '\0'; }
+  bool blank(size_t k) const {
+    return std::strchr(" \t\n\v\f\r", t_[k]) != nullptr && t_[k] != '\0';
+  }
+  char folded(size_t k) const { return t_[k] >= 'A' && t_[k] <= 'Z' ? t_[k] + 32 : t_[k]; }
+  static int sb(char c) { return static_cast<signed char>(c); }
+
+  Attempt attempt(size_t i, size_t k) const {
+    for (;;) {
+      if (pc(i) == '\0') return {k == n_ || blank(k), k};
+      if (k == n_) {
+        while (pc(i) == '*') ++i;
+        return {pc(i) == '\0', k};
+      }
+      char const e = pc(i);
+      if (e == '?') {
+        if (!blank(k)) ++k;
+        ++i;
+      } else if (e == '*') {
+        if (blank(k)) {
+          ++i;
+          continue;
+        }
+        ++i;
+        while (pc(i) == '*' || pc(i) == '?') {
+          if (pc(i) == '?' && !blank(k)) ++k;
+          ++i;
+          if (k == n_) {
+            while (pc(i) == '*') ++i;
+            return {pc(i) == '\0', k};
+          }
+        }
+        if (pc(i) == '\0') {
+          while (k < n_ && !blank(k)) ++k;
+          return {true, k};
+        }
+        if (nested(i, k)) continue;  // the attempt goes on with the rest at k
+        for (;;) {
+          ++k;
+          if (pc(i) != '[') {
+            while (k < n_ && t_[k] != pc(i)) ++k;
+          }
+          if (k >= n_) return {false, k};
+          if (nested(i, k)) break;
+        }
+      } else if (e == '[') {
+        size_t j = i + 1;
+        bool neg = false, hit = false;
+        if (pc(j) == '!') neg = true, ++j;
+        for (bool first = true;; first = false) {
+          if (pc(j) == '\0') return {false, k};
+          if (pc(j) == ']' && !first) break;
+          if (pc(j) == '\\') {
+            if (pc(j + 1) == '\0') return {false, k};
+            hit = pc(j + 1) == folded(k);
+            j += 2;
+          } else if (pc(j + 1) == '-' && pc(j + 2) != ']' && pc(j + 2) != '\0' &&
+                     sb(pc(j)) < sb(pc(j + 2))) {
+            hit = sb(pc(j)) <= sb(t_[k]) && sb(t_[k]) <= sb(pc(j + 2));
+            j += hit ? 3 : 2;
+          } else {
+            hit = pc(j) == folded(k);
+            ++j;
+          }
+          if (hit) {
+            while (pc(j) != ']') {
+              if (pc(j) == '\0') return {false, k};
+              ++j;
+            }
+            break;
+          }
+        }
+        if (hit == neg) return {false, k};
+        i = j + 1;
+        ++k;
+      } else if (e == '\\') {
+        if (pc(i + 1) == '\0' || pc(i + 1) != folded(k)) return {false, k};
+        i += 2;
+        ++k;
+      } else {
+        if (e != folded(k)) return {false, k};
+        ++i;
+        ++k;
+      }
+    }
+  }
+
+  std::string p_, t_;
+  size_t n_;
+};
+
+// First match from the start of `text`, as "start-end" or "none".
+std::string firstMatch(std::string const& pattern, std::string const& text) {
+  char const* start = nullptr;
+  char const* end = wildcardMatch(pattern.c_str(), text.data(), text.data() + text.size(),
+                                  &start, false);
+  if (end == nullptr) return "none";
+  return std::to_string(start - text.data()) + "-" + std::to_string(end - text.data());
+}
+
+TEST(WildcardMatchTest, Behaviours) {
+  struct Row {
+    char const* pattern;
+    std::string text;
+    char const* expected;
+    char const* note;
+  } const rows[] = {
+      // Words.
+      {"abc", "xx abc yy", "3-6", "a match starts at a word start"},
+      {"abc", "xabc", "none", "not inside a word"},
+      {"abc", "abcd", "none", "must end at a blank or the end"},
+      {"ab", "AB", "0-2", "text letters fold"},
+      {"\xc3\xa9", "\xc3\x89", "none", "bytes above 0x7f compare exactly"},
+      {"credit card", "my credit card", "3-14", "a space matches one space"},
+      {"credit card", "my credit  card", "none", "and only one"},
+      {"x y", "x x y", "none", "the word where an attempt failed is skipped"},
+      {"b", std::string("a\0 b", 4), "3-4", "zero bytes are data"},
+      {"", "abc", "none", "an empty pattern never matches"},
+      // "?".
+      {"a?", "a b", "0-1", "? matches nothing at a blank"},
+      {"a?", "a", "none", "? cannot match the end"},
+      {"a?b", "a b", "none", "? at a blank leaves the blank to the next element"},
+      // "*".
+      {"a*", "abc def", "0-3", "a trailing star runs to the word end"},
+      {"*", "  hello world", "2-7", "a lone star takes the first word"},
+      {"a*b", "ax ay ab", "0-8", "a star reaches into later words"},
+      {"a*b", "axbz yb", "0-7", "shortest extension that ends at a blank"},
+      {"a*b", "aXb", "0-3", ""},
+      {"a*b", "aB", "0-2", "the first position after a star folds"},
+      {"a*b", "aXB", "none", "later positions are found by exact bytes"},
+      {"ab*", "ab cd", "0-2", "a star at a blank matches nothing"},
+      {"*?", "a", "0-1", "text running out inside a star run"},
+      {"*b*c", "bxbC", "0-4", "a failed inner search does not doom later tries"},
+      // Escapes.
+      {"a*\\?", "aX?", "none", "the star's search skips escaped rests"},
+      {"a*\\?", "a?", "0-2", "but the first position is tried"},
+      {"a\\*", "a*", "0-2", "an escaped star is literal"},
+      {"a\\", "ab", "none", "a trailing backslash matches nothing"},
+      // Classes.
+      {"[a-c]", "C", "0-1", "c read alone after the range missed"},
+      {"[a-c]", "B", "none", "ranges compare unfolded"},
+      {"[a-c]", "b", "0-1", ""},
+      {"[!a]", "b", "0-1", ""},
+      {"[!a]", "a", "none", ""},
+      {"[!a]", "A", "none", "members fold"},
+      {"[]a]", "]", "0-1", "a leading ] is a member"},
+      {"[a-]", "-", "0-1", "a - before ] is a member"},
+      {"[c-a]", "b", "none", "no range when x > y"},
+      {"[c-a]", "-", "0-1", "the - is then a member"},
+      {"[a\\]x]", "ax]", "0-3", "after a match the class ends at the next ], escaped or not"},
+      {"[a\\]x]", "]", "0-1", "the escaped ] is a member"},
+      {"a[bc", "ab", "none", "an unclosed class matches nothing"},
+  };
+  for (Row const& r : rows) {
+    SCOPED_TRACE(std::string(r.pattern) + " on \"" + r.text + "\": " + r.note);
+    EXPECT_EQ(r.expected, firstMatch(r.pattern, r.text));
+    EXPECT_EQ(r.expected == std::string("none"),
+              !ReferenceMatcher(r.pattern, r.text).find(0).ok);
+  }
+}
+
+TEST(WildcardMatchTest, NestedFormStaysPut) {
+  std::string const text = " ab";
+  char const* t = text.data();
+  char const* end = t + text.size();
+  char const* untouched = t;
+  EXPECT_EQ(nullptr, wildcardMatch("ab", t, end, &untouched, true));  // no blank skipping
+  EXPECT_EQ(end, wildcardMatch("ab", t + 1, end, &untouched, true));
+  EXPECT_EQ(t, untouched);
+  EXPECT_EQ(nullptr, wildcardMatch("b", t + 1, end, nullptr, true));  // no word moving
+  EXPECT_EQ(nullptr, wildcardMatch("*", end, end, nullptr, true));
+}
+
+// Random patterns and texts over a small alphabet: the matcher, used one-shot
+// and as a series of searches over one text, must agree with the reference
+// everywhere.
+TEST(WildcardMatchTest, AgreesWithPlainRules) {
+  static char const* const kTokens[] = {
+      "a", "b", "c", " ", "*", "*", "*", "?", "[a-b]", "[!a]", "[]a]", "[b-]", "\\a", "\\*",
+      "\\]", "[a\\]", "]", "-", "[", "\\", "\xc1", "[\xc1-b]", "*b", "*[a-c]"};
+  static char const kText[] = {'a', 'b', 'c', 'A', 'B', 'C', 'a', 'b', ' ', ' ', '\t', '*',
+                               '?', '\\', ']', '-', '\0', '\xc1'};
+  std::mt19937 rng(20240531);
+  int matchesSeen = 0;
+  for (int round = 0; round < 20000; ++round) {
+    std::string pattern, text;
+    int const tokens = rng() % 8;
+    for (int i = 0; i < tokens; ++i) pattern += kTokens[rng() % (sizeof kTokens / sizeof *kTokens)];
+    int const length = rng() % (round % 2 ? 24 : 8);
+    for (int i = 0; i < length; ++i) text += kText[rng() % sizeof kText];
+    SCOPED_TRACE("pattern \"" + pattern + "\" text \"" + text + "\"");
+
+    ReferenceMatcher ref(pattern, text);
+    char const* t = text.data();
+    char const* end = t + text.size();
+    for (size_t from = 0; from <= text.size(); ++from) {
+      ReferenceMatcher::Found want = ref.find(from);
+      char const* start = nullptr;
+      char const* got = wildcardMatch(pattern.c_str(), t + from, end, &start, false);
+      ASSERT_EQ(want.ok, got != nullptr) << "top level from " << from;
+      if (want.ok) {
+        ASSERT_EQ(want.start, size_t(start - t)) << "from " << from;
+        ASSERT_EQ(want.end, size_t(got - t)) << "from " << from;
+        ++matchesSeen;
+      }
+      size_t wantEnd = 0;
+      bool const nestedOk = ref.nested(0, from, &wantEnd);
+      char const* nestedGot = wildcardMatch(pattern.c_str(), t + from, end, nullptr, true);
+      ASSERT_EQ(nestedOk, nestedGot != nullptr) << "nested at " << from;
+      if (nestedOk) {
+        ASSERT_EQ(wantEnd, size_t(nestedGot - t)) << "nested at " << from;
+      }
+    }
+    // One matcher for the whole text, as the item uses it.
+    WildcardMatcher matcher(pattern.c_str(), t, end);
+    size_t cursor = 0;
+    for (;;) {
+      ReferenceMatcher::Found want = ref.find(cursor);
+      char const* start = nullptr;
+      char const* got = matcher.find(t + cursor, &start);
+      ASSERT_EQ(want.ok, got != nullptr) << "series at " << cursor;
+      if (!want.ok) break;
+      ASSERT_EQ(want.start, size_t(start - t));
+      ASSERT_EQ(want.end, size_t(got - t));
+      cursor = want.end;
+    }
+  }
+  EXPECT_GT(matchesSeen, 5000);  // the generator produces matches, not just misses
+}
+
+// A 255-byte pattern of alternating stars and classes, the deepest nesting a
+// record allows, on one long word. Ending the word in "!" makes every star's
+// search run to the end of the text and fail.
+TEST(WildcardMatchTest, DeepStarPatternOnLongWord) {
+  std::string pattern;
+  for (int i = 0; i < 41; ++i) pattern += "*[a-z]";
+  pattern += "*[a-z0-9]";
+  ASSERT_EQ(255u, pattern.size());
+  std::string text(1 << 20, 'q');
+  EXPECT_EQ("0-" + std::to_string(text.size()), firstMatch(pattern, text));
+  text.back() = '!';
+  EXPECT_EQ("none", firstMatch(pattern, text));
+}
+
+// --- the item -----------------------------------------------------------------
+
+TEST(WildcardItemTest, LowerCasesItsPatternAndLogsIt) {
+  auto rec = makeRecord(0, "AB*", 1);
+  DictionaryWildcard item(&rec);
+  EXPECT_EQ("ab*", item.pattern);
+  TestArea area{{"Abc x aBd", 1}};
+  RecordingLogger logger;
+  EXPECT_EQ(2ul, item.scan(&area, 100, logger));
+  ASSERT_EQ(2u, logger.reports.size());
+  EXPECT_EQ(item.pattern.c_str(), logger.reports[0].pattern);
+  EXPECT_EQ(item.pattern.c_str(), logger.reports[1].pattern);
+  EXPECT_EQ("Abc", logger.reports[0].match);
+  EXPECT_EQ("aBd", logger.reports[1].match);
+}
+
+TEST(WildcardItemTest, CountsUpToMaxCountAcrossParts) {
+  // Three matching words in the first part, two in the third; the second part
+  // is of a kind the item does not read.
+  struct Row {
+    uint16_t weight, maxWeight;
+    uint8_t maxLimit;
+    unsigned long budget, score;
+    std::vector<std::string> logged;
+  } const rows[] = {
+      {1, 0, 0, 100, 5, {"ab", "ab1", "ab2", "AB", "abz"}},
+      {1, 0, 0, 2, 2, {"ab", "ab1"}},            // maxCount 2 stops inside the first part
+      {3, 0, 0, 10, 12, {"ab", "ab1", "ab2", "AB"}},  // ceil(10/3) = 4 matches
+      {2, 3, 1, 100, 4, {"ab", "ab1"}},          // cap 3, weight 2: 2 matches
+      {2, 3, 0, 100, 10, {"ab", "ab1", "ab2", "AB", "abz"}},  // cap ignored
+      {2, 0, 1, 100, 0, {}},                     // cap 0
+      {1, 0, 0, 0, 0, {}},                       // budget 0
+  };
+  for (Row const& r : rows) {
+    SCOPED_TRACE("weight " + std::to_string(r.weight) + " cap " + std::to_string(r.maxWeight) +
+                 "/" + std::to_string(r.maxLimit) + " budget " + std::to_string(r.budget));
+    auto rec = makeRecord(0, "ab*", r.weight, 1, r.maxWeight, r.maxLimit);
+    DictionaryWildcard item(&rec);
+    TestArea area{{"ab xy ab1 ab2", 1}, {"ab ab", 2}, {"AB abz", 1}};
+    RecordingLogger logger;
+    EXPECT_EQ(r.score, item.scan(&area, r.budget, logger));
+    std::vector<std::string> logged;
+    for (auto const& rep : logger.reports) logged.push_back(rep.match);
+    EXPECT_EQ(r.logged, logged);
+  }
+}
+
+TEST(WildcardItemTest, ReadsLengthBytesAndSkipsNullParts) {
+  auto rec = makeRecord(0, "ab", 1, 1);
+  DictionaryWildcard item(&rec);
+  TestArea area;
+  // The kind-8 part starts a new run and is tested with mask 1.
+  area.add(std::string("x\0 ab", 5), 1).addNull(1).add("ab", 8 | 16);
+  RecordingLogger logger;
+  EXPECT_EQ(2ul, item.scan(&area, 100, logger));
+}
+
+}  // namespace

@@ -1,0 +1,134 @@
+// Luhn: card numbers through all nine card expressions, social insurance and
+// social security numbers, and the grouping each type demands.
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "items/predefined_patterns.h"
+#include "validators/run_validator.h"
+
+namespace {
+
+using Vessamund::Regex::Luhn;
+using vmund_test::expectVerdicts;
+using vmund_test::RecordingLogger;
+using vmund_test::Verdict;
+
+// One CreditCard validator over the nine card expressions, as the item runs it.
+size_t cardsAccepted(std::string const& text) {
+  RecordingLogger log;
+  Luhn luhn(log, Luhn::CreditCard);
+  size_t n = 0;
+  for (auto const& e : Vessamund::cc_expr)
+    n += e->matches(text.data(), static_cast<unsigned int>(text.size()), 100, 0, &luhn, 6000,
+                    nullptr);
+  EXPECT_EQ(n, log.reports.size());
+  return n;
+}
+
+TEST(LuhnTest, CardNumbers) {
+  std::vector<Verdict> const rows = {
+      // Published test numbers of the card networks, in the usual groupings.
+      {"4111 1111 1111 1111", 1, "16 digits from 4, spaces"},
+      {"4012-8888-8888-1881", 1, "16 from 4, hyphens"},
+      {"5555555555554444", 1, "16 from 55, unseparated"},
+      {"5105.1051.0510.5100", 1, "16 from 51, full stops"},
+      {"3782 822463 10005", 1, "15 from 37, 4-6-5"},
+      {"371449635398431", 1, "15 from 37, unseparated"},
+      {"1800 000000 00002", 1, "15 from 1800"},
+      {"2131-000000-00001", 1, "15 from 2131"},
+      {"3056 930902 5904", 1, "14 from 305, 4-6-4"},
+      {"38520000023237", 1, "14 from 38"},
+      {"6011 1111 1111 1117", 1, "16 from 6011"},
+      {"3530 1113 3330 0000", 1, "16 from 35"},
+      {"6500 0000 0000 0002", 1, "16 from 65"},
+      {"pay 4111 1111 1111 1111 and 5555555555554444.", 2, "two in one line"},
+      // Corrupted copies.
+      {"4111 1111 1111 1112", 0, "last digit off by one"},
+      {"4012-8888-8888-8181", 0, "two digits transposed"},
+      {"3782 822463 10050", 0, "15 digits, transposed"},
+      {"3056 930902 5940", 0, "14 digits, transposed"},
+      {"4111 1111-1111 1111", 0, "mixed separators: no candidate"},
+  };
+  for (auto const& row : rows) {
+    SCOPED_TRACE(std::string(row.note) + ": \"" + row.text + "\"");
+    EXPECT_EQ(row.accepted, cardsAccepted(row.text));
+  }
+}
+
+TEST(LuhnTest, SocialInsuranceNumbers) {
+  expectVerdicts<Luhn>(*Vessamund::cansin_expr.get(),
+                       {
+                           {"SIN: 046 454 286", 1, "published example"},
+                           {"SIN 046-454-286.", 1, "hyphens"},
+                           {"(046454286)", 1, "unseparated"},
+                           {"046454286 046454286,046454286", 3, "a delimiter serves both sides"},
+                           {"SIN: 046 454 287", 0, "last digit off"},
+                           {"SIN: 046 454 826", 0, "transposed"},
+                       },
+                       Luhn::CanSIN);
+}
+
+TEST(LuhnTest, SocialSecurityNumbersHaveNoSum) {
+  expectVerdicts<Luhn>(*Vessamund::usssn_expr.get(),
+                       {
+                           {"SSN 078-05-1120", 1, "Luhn sum 20"},
+                           {"SSN 078-05-1121", 1, "any sum"},
+                           {"SSN 123 45 6789", 1, "spaces"},
+                           {"SSN 123456789", 0, "never unseparated"},
+                       },
+                       Luhn::USSSN);
+}
+
+// Hand-built candidates: groupings no predefined expression produces, and
+// line breaks inside the identifier. Group 4 is the whole text.
+struct HandBuilt {
+  char const* id;
+  Luhn::ltype type;
+  bool allowNewline;
+  bool accepted;
+  char const* note;
+};
+
+TEST(LuhnTest, GroupingByType) {
+  std::vector<HandBuilt> const rows = {
+      {"4111 1111 1111 1111", Luhn::CreditCard, true, true, "4444"},
+      {"4111 1111 1111 116", Luhn::CreditCard, true, false, "4443, though the sum holds"},
+      {"3782 8224 6310 005", Luhn::CreditCard, true, false, "4443 from a valid 15-digit card"},
+      {"3782 822463 10005", Luhn::CreditCard, true, true, "465"},
+      {"046 454 286", Luhn::CanSIN, true, true, "333"},
+      {"0464 54286", Luhn::CanSIN, true, false, "45: wrong grouping"},
+      {"078 05\n1120", Luhn::USSSN, true, true, "line break allowed"},
+      {"078 05\n1120", Luhn::USSSN, false, false, "line break refused"},
+      {"046 454\r286", Luhn::CanSIN, false, false, "carriage return refused"},
+      // 3: a value the type can hold that names no identifier.
+      {"", static_cast<Luhn::ltype>(3), true, true, "no grouping, empty sum"},
+      {"4111 1111 1111 1112", static_cast<Luhn::ltype>(3), true, false, "other type: sum only"},
+  };
+  for (auto const& row : rows) {
+    SCOPED_TRACE(row.note);
+    RecordingLogger log;
+    Luhn luhn(log, row.type);
+    luhn.allow_newline = row.allowNewline;
+    unsigned int resume = 12345;
+    EXPECT_EQ(row.accepted, vmund_test::checkAlone(luhn, row.id, resume));
+    // Group 4 spans [1, 1 + n): its last byte is at n (0 when empty too).
+    EXPECT_EQ(std::string(row.id).size(), resume);
+  }
+}
+
+TEST(LuhnTest, BoundaryCheckComesFirst) {
+  // Valid card, but a digit and a full stop before it: rejected, nothing
+  // logged, and the search resumes at the card's last digit.
+  std::string const text = "1.4111 1111 1111 1111";
+  int ov[16] = {1, 21, 1, 2, -1, -1, 1, 2, 2, 21, 6, 7, 6, 7, 21, 21};
+  RecordingLogger log;
+  Luhn luhn(log, Luhn::CreditCard);
+  unsigned int resume = 0;
+  EXPECT_FALSE(luhn.check(nullptr, text.data(), text.size(), resume, ov, 8));
+  EXPECT_EQ(20u, resume);
+  EXPECT_TRUE(log.reports.empty());
+}
+
+}  // namespace
