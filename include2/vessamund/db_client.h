@@ -12,7 +12,9 @@
 // default (/run/mysqld/mysqld.sock on Debian); the user and password are
 // $VMUND_DB_USER and $VMUND_DB_PASSWORD when set, else those of the option
 // files' groups [client], [client-mariadb] and [vessamund]. All three are read
-// at each connect. Text travels as UTF-8 (utf8mb4). A server that refuses
+// at each connect. Text travels as UTF-8 (utf8mb4), and each session adds
+// NO_BACKSLASH_ESCAPES to its sql_mode so that a backslash in a name is an
+// ordinary character, as in SQLite. A server that refuses
 // the connection, the login or the database is no connection; a server lost
 // later makes db_query fail, and no connection reconnects by itself. The
 // loaders' group statement quotes the group name with double quotes, which

@@ -24,6 +24,14 @@ using Vessamund::outside::kDbFailed;
 // settings meant for this library alone (user, password, socket).
 constexpr char const* kOptionGroup = "vessamund";
 
+// The loaders double the quote characters of a name and take every other
+// byte as it is, as SQLite does; a server that also reads a backslash as an
+// escape would let a name's "\'" end the string early. Run at each connect; a
+// server refusing it gives no connection.
+constexpr char const* kSessionSetup =
+    "SET SESSION sql_mode = CONCAT_WS(',', NULLIF(@@SESSION.sql_mode, ''), "
+    "'NO_BACKSLASH_ESCAPES')";
+
 // Loads run under the factory's exclusive lock, so a server that accepts a
 // connection and then hangs must not stall every scanner request for long.
 // Seconds.
@@ -84,6 +92,7 @@ void* db_connect_unix(char const* database) {
   // Patterns are compared byte for byte with message text, which the host
   // hands over in UTF-8; the server converts stored text to that.
   mysql_optionsv(mysql, MYSQL_SET_CHARSET_NAME, "utf8mb4");
+  mysql_optionsv(mysql, MYSQL_INIT_COMMAND, kSessionSetup);
 
   // Read at each connect, like the SQLite client's directory. A null socket
   // means the option files' socket or the library's built-in one; null user
