@@ -8,7 +8,9 @@
 //       when it does not exist;
 //   remove(name)         the database is gone: connecting to it fails;
 //   suspend(), resume()  every database becomes unreachable, as with a
-//       stopped server (new connections fail), and comes back unchanged.
+//       stopped server (new connections fail), and comes back unchanged;
+//   dir()                a temporary directory of the test's own, for other
+//       files (template files, say).
 //
 // SQL must suit both: every column needs a type, and no SQLite functions or
 // pragmas. MariaDB sessions are set up to read strings and `||` as SQLite

@@ -10,6 +10,7 @@
 #include <mysql.h>
 #include <stdlib.h>
 
+#include <filesystem>
 #include <set>
 #include <stdexcept>
 #include <string>
@@ -26,6 +27,9 @@ class TestMariaDb {
     if (getenv("VMUND_DB_SOCKET") == nullptr || getenv("VMUND_TEST_MARIADB_DIR") == nullptr)
       throw std::runtime_error(
           "no test server: run under scripts/mariadb-test-server run (make mariadb-check)");
+    char const* tmp = getenv("TMPDIR");
+    dir_ = std::string(tmp != nullptr && *tmp ? tmp : "/tmp") + "/vmund-test-XXXXXX";
+    if (mkdtemp(&dir_[0]) == nullptr) throw std::runtime_error("mkdtemp failed");
     std::string drops;
     for (auto const& name : column("SHOW DATABASES")) {
       if (kServerOwn.count(name) == 0) drops += "DROP DATABASE `" + name + "`;";
@@ -38,9 +42,15 @@ class TestMariaDb {
     } catch (std::exception const&) {
       // The next test reports the missing server.
     }
+    std::error_code ignored;
+    std::filesystem::remove_all(dir_, ignored);
   }
   TestMariaDb(TestMariaDb const&) = delete;
   TestMariaDb& operator=(TestMariaDb const&) = delete;
+
+  // A temporary directory of the object's own, for files beside the
+  // databases.
+  std::string const& dir() const { return dir_; }
 
   // Runs `sql` (any number of statements) in database `name`, creating it
   // first, with the schema unless withSchema is false, when it does not
@@ -138,6 +148,7 @@ class TestMariaDb {
     return values;
   }
 
+  std::string dir_;
   std::set<std::string> made_;
   bool suspended_ = false;
 };
