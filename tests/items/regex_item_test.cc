@@ -1,0 +1,104 @@
+// The regular-expression item: area tags, what the engine compiles, what is
+// logged, and how it counts across parts.
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "support/test_area.h"
+#include "vessamund/regex_item.h"
+
+namespace {
+
+using Vessamund::DictionaryRegex;
+using vmund_test::makeRecord;
+using vmund_test::RecordingLogger;
+using vmund_test::TestArea;
+
+TEST(RegexItemTest, AreaTagsNarrowOnlyAnAreaOfExactlyOne) {
+  struct Row {
+    char const* note;
+    uint8_t area;
+    char const* pattern;
+    uint16_t expectedArea;
+    char const* compiled;
+  } rows[] = {
+      {"header tag", 1, "[MHeAdEr]subject-x", 4, "subject-x"},
+      {"body tag", 1, "[EHeAdEr]abc", 1, "abc"},
+      {"untagged body item also reads headers", 1, "abc", 5, "abc"},
+      {"area 3: bit 4 added, tag kept", 3, "[MHeAdEr]abc", 7, "[MHeAdEr]abc"},
+      {"area 2: unchanged, tag kept", 2, "[MHeAdEr]abc", 2, "[MHeAdEr]abc"},
+      {"area 4 has no bit 1", 4, "abc", 4, "abc"},
+      {"lower-case tag is text", 1, "[mheader]abc", 5, "[mheader]abc"},
+      {"tag not at the start", 1, "x[MHeAdEr]", 5, "x[MHeAdEr]"},
+      {"tag alone", 1, "[MHeAdEr]", 4, ""},
+  };
+  for (Row const& row : rows) {
+    SCOPED_TRACE(row.note);
+    auto record = makeRecord(1, row.pattern, 1, row.area);
+    DictionaryRegex item(&record);
+    EXPECT_EQ(row.expectedArea, item.scan_area);
+    EXPECT_EQ(row.compiled, item.expression.pattern());
+    EXPECT_EQ(row.pattern, item.pattern);  // the record's text, tag included
+  }
+}
+
+TEST(RegexItemTest, LogsConvertedTextAndMatchesCaseless) {
+  auto record = makeRecord(1, "[EHeAdEr]CAF&#233;", 1);
+  DictionaryRegex item(&record);
+  TestArea area{{"un caf\xC3\xA9 noir, Caf\xC3\xA9 cr\xC3\xA8me", 1}};
+  RecordingLogger logger;
+  EXPECT_EQ(2ul, item.scan(&area, 10, logger));
+  ASSERT_EQ(2u, logger.reports.size());
+  EXPECT_EQ("CAF\\x{e9}", logger.reports[0].patternText);
+  EXPECT_EQ(item.expression.pattern().c_str(), logger.reports[0].pattern);
+  EXPECT_EQ("caf\xC3\xA9", logger.reports[0].match);
+  EXPECT_EQ("Caf\xC3\xA9", logger.reports[1].match);
+}
+
+TEST(RegexItemTest, KindEightPartAfterAHitIsSkipped) {
+  struct Row {
+    char const* note;
+    char const* first;   // kind 1
+    char const* second;  // kind 8
+    unsigned long score;
+    size_t reports;
+  } rows[] = {
+      {"hit in the run: kind-8 part skipped", "k1 k2", "k3 k4 k5", 2, 2},
+      {"no hit in the run: kind-8 part read", "none", "k3 k4 k5", 3, 3},
+  };
+  for (Row const& row : rows) {
+    SCOPED_TRACE(row.note);
+    auto record = makeRecord(1, "[EHeAdEr]k\\d", 1);
+    DictionaryRegex item(&record);
+    TestArea area{{row.first, 1}, {row.second, 8}};
+    RecordingLogger logger;
+    EXPECT_EQ(row.score, item.scan(&area, 5, logger));
+    EXPECT_EQ(row.reports, logger.reports.size());
+  }
+}
+
+TEST(RegexItemTest, BudgetBoundsTheMatchesCounted) {
+  auto record = makeRecord(1, "\\d", 2);
+  DictionaryRegex item(&record);
+  TestArea area{{"1 2 3 4 5 6", 1}};
+  RecordingLogger logger;
+  EXPECT_EQ(6ul, item.scan(&area, 5, logger));  // three matches cover 5 at weight 2
+  EXPECT_EQ(3u, logger.reports.size());
+  EXPECT_EQ(0ul, item.scan(&area, 0, logger));
+  EXPECT_EQ(3u, logger.reports.size());
+}
+
+TEST(RegexItemTest, UncompilablePatternNeverMatches) {
+  for (char const* pattern : {"(abc", "a{2,1}", "&#x110000;", "&#x123456789;"}) {
+    SCOPED_TRACE(pattern);
+    auto record = makeRecord(1, pattern, 1);
+    DictionaryRegex item(&record);
+    EXPECT_FALSE(item.expression.compiled());
+    TestArea area{{"(abc aa \xF4\x90\x80\x80", 1}};
+    RecordingLogger logger;
+    EXPECT_EQ(0ul, item.scan(&area, 10, logger));
+    EXPECT_TRUE(logger.reports.empty());
+  }
+}
+
+}  // namespace
