@@ -22,10 +22,6 @@ inline char fold(char c) {
   return static_cast<unsigned char>(c - 'A') < 26 ? static_cast<char>(c + ('a' - 'A')) : c;
 }
 
-inline char unfold(char c) {
-  return static_cast<unsigned char>(c - 'a') < 26 ? static_cast<char>(c - ('a' - 'A')) : c;
-}
-
 inline int sbyte(char c) { return static_cast<signed char>(c); }
 
 // The class that opens at p ("[") against the text byte c. Returns the pattern
@@ -114,7 +110,7 @@ WildcardMatcher::WildcardMatcher(char const* pattern, char const* begin, char co
     }
   }
   assert(p - pattern < kMaxPattern);
-  for (int i = 0; i < levels_; ++i) rest(pattern_ + levelRest_[i]);
+  for (int i = 0; i < levels_; ++i) rest(pattern_ + levelRest_[i]).level = i;
 }
 
 WildcardMatcher::Rest& WildcardMatcher::rest(char const* restStart) {
@@ -125,8 +121,10 @@ WildcardMatcher::Rest& WildcardMatcher::rest(char const* restStart) {
   if ((touched_[offset / 64] & bit) == 0) {
     touched_[offset / 64] |= bit;
     r.candidatesDeadFrom = end_;
+    r.foldDeadFrom = end_;
+    r.liveAt = nullptr;
     r.deadFrom = end_;
-    r.foldOnlyEnd = nullptr;
+    r.level = -1;
   }
   return r;
 }
@@ -136,8 +134,12 @@ char const* WildcardMatcher::find(char const* from, char const** matchStart) {
   char const* word = from;
   while (word < end_ && isBlank(*word)) ++word;
   if (word >= end_) return nullptr;
+  // Most words fail on a literal first byte; that needs no attempt.
+  char const first = *pattern_;
+  bool const literalFirst = first != '*' && first != '?' && first != '[' && first != '\\';
   for (;;) {
-    Outcome const o = attempt(pattern_, word);
+    Outcome const o = literalFirst && fold(*word) != first ? Outcome{false, word}
+                                                           : attempt(pattern_, word);
     if (o.matched) {
       assert(o.at > word);  // a match starts on a non-blank byte and ends at a blank
       if (matchStart != nullptr) *matchStart = word;
@@ -252,60 +254,87 @@ char const* WildcardMatcher::nested(char const* restStart, char const* k) {
 bool WildcardMatcher::knownToFail(Rest const& r, char const* restStart, char const* k) const {
   if (k >= r.deadFrom) return true;
   if (k < r.candidatesDeadFrom) return false;
-  return k == r.candidatesDeadFrom || *restStart == '[' || *k == *restStart;
+  if (k == r.candidatesDeadFrom || *restStart == '[' || *k == *restStart) return true;
+  return k >= r.foldDeadFrom;
 }
 
 // A star whose run ended at `from` found no position for its rest: the rest
-// fails at `from` and at every exact-byte candidate after it.
+// fails at `from` and at every candidate after it.
 void WildcardMatcher::noteSearchFailed(char const* restStart, char const* from) {
   Rest& r = rest(restStart);
   if (from >= r.candidatesDeadFrom) return;
   r.candidatesDeadFrom = from;
-  // With no fold-only position left after `from`, every other position fails
-  // on the rest's first element, so the rest fails everywhere from there.
-  if (foldOnlyEnd(restStart) <= from) noteDeadFrom(restStart, from);
+  if (foldOnlyFailFrom(restStart, from)) noteDeadFrom(restStart, from);
+}
+
+namespace {
+// The bytes that are not candidates for the rest, yet pass its first element:
+// the capital of a leading letter, or what an escape names. Returns how many.
+int foldOnlyBytes(char const* restStart, char out[2]) {
+  int n = 0;
+  char b = restStart[0];
+  if (b == '[') return 0;
+  if (b == '\\') {
+    b = restStart[1];
+    if (b == '\0' || b == '\\' || fold(b) != b) return 0;
+    out[n++] = b;  // the exact search looks for the backslash instead
+  }
+  if (b >= 'a' && b <= 'z') out[n++] = static_cast<char>(b - ('a' - 'A'));
+  return n;
+}
+
+char const* lastIn(char const* from, char const* to, char byte) {
+  return static_cast<char const*>(memrchr(from, byte, static_cast<size_t>(to - from)));
+}
+}  // namespace
+
+// Whether the rest fails at every fold-only position from `from` on, walking
+// down from what is already known. Trying fold-only positions costs work the
+// plain rules would not do, but it is what lets a dead rest kill the rests
+// before it; a rest with no earlier one only looks for whether there are any.
+bool WildcardMatcher::foldOnlyFailFrom(char const* restStart, char const* from) {
+  Rest& r = rest(restStart);
+  if (r.liveAt != nullptr && r.liveAt >= from) return false;
+  if (r.deadFrom < r.foldDeadFrom) r.foldDeadFrom = r.deadFrom;  // learned from a later rest
+  if (r.foldDeadFrom <= from) return true;
+  bool const tryThem = chained_ && r.level > 0;
+  char bytes[2];
+  int const count = foldOnlyBytes(restStart, bytes);
+  char const* hit[2] = {nullptr, nullptr};
+  for (int i = 0; i < count; ++i) hit[i] = lastIn(from, r.foldDeadFrom, bytes[i]);
+  for (;;) {
+    int const i = hit[0] == nullptr || (hit[1] != nullptr && hit[1] > hit[0]) ? 1 : 0;
+    char const* const p = hit[i];
+    if (p == nullptr) break;
+    if (!tryThem) {
+      r.foldDeadFrom = p + 1;
+      return false;
+    }
+    // Only shorter rests are tried inside, so `r` is not touched meanwhile.
+    if (nested(restStart, p) != nullptr) {
+      r.foldDeadFrom = p + 1;
+      r.liveAt = p;
+      return false;
+    }
+    r.foldDeadFrom = p;
+    hit[i] = lastIn(from, p, bytes[i]);
+  }
+  r.foldDeadFrom = from;
+  return true;
 }
 
 void WildcardMatcher::noteDeadFrom(char const* restStart, char const* from) {
   Rest& r = rest(restStart);
   if (from >= r.deadFrom) return;
   r.deadFrom = from;
-  if (!chained_) return;
+  if (!chained_ || r.level < 0) return;
   // Every earlier rest has to pass this one at or after its own start, so it
   // is dead from here on too. deadFrom never decreases along the chain.
-  unsigned const offset = static_cast<unsigned>(restStart - pattern_);
-  int level = levels_ - 1;
-  while (level >= 0 && levelRest_[level] != offset) --level;
-  for (--level; level >= 0; --level) {
+  for (int level = r.level - 1; level >= 0; --level) {
     Rest& earlier = rest_[levelRest_[level]];
     if (earlier.deadFrom <= from) break;
     earlier.deadFrom = from;
   }
-}
-
-char const* WildcardMatcher::foldOnlyEnd(char const* restStart) {
-  Rest& r = rest(restStart);
-  if (r.foldOnlyEnd != nullptr) return r.foldOnlyEnd;
-  // Bytes that pass the first element while the exact-byte search skips them.
-  char bytes[2];
-  int count = 0;
-  if (restStart[0] == '\\') {
-    char const e = restStart[1];
-    if (e != '\0' && e != '\\' && fold(e) == e) {
-      bytes[count++] = e;
-      if (unfold(e) != e) bytes[count++] = unfold(e);
-    }
-  } else if (restStart[0] != '[' && unfold(restStart[0]) != restStart[0]) {
-    bytes[count++] = unfold(restStart[0]);
-  }
-  char const* last = nullptr;
-  for (int i = 0; i < count; ++i) {
-    void const* hit = memrchr(begin_, bytes[i], static_cast<size_t>(end_ - begin_));
-    char const* at = static_cast<char const*>(hit);
-    if (at != nullptr && (last == nullptr || at > last)) last = at;
-  }
-  r.foldOnlyEnd = last != nullptr ? last + 1 : begin_;
-  return r.foldOnlyEnd;
 }
 
 char const* wildcardMatch(char const* pattern, char const* text, char const* end,

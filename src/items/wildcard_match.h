@@ -32,17 +32,20 @@ char const* wildcardMatch(char const* pattern, char const* text, char const* end
                           char const** matchStart, bool nested);
 
 // The same matcher, kept for a series of searches over one text so that what
-// it learns about the text is not relearned: repeated find() calls from
-// increasing positions cost, together, about what one search over the text
-// costs. Lives on the caller's stack (a few KB); allocates nothing.
+// it learns about the text is not relearned. Lives on the caller's stack
+// (about 10 KB, plus a few hundred bytes of recursion per star run);
+// allocates nothing.
 //
 // Why it needs memory at all: a star tries the rest of the pattern at every
 // later position holding the rest's first byte, and each such try can contain
 // stars that scan on to the end of the text, so k star runs could take time
-// n^k. The matcher remembers, per rest of pattern, from where on its tries are
-// known to fail, which bounds the work by (star runs) x (text length) x
-// (pattern length) and makes it linear for the usual patterns. Results are
-// exactly those of the plain rules.
+// n^k. The matcher remembers, per rest of pattern, where its tries are known
+// to fail, so that no star searches the same stretch of text twice for the
+// same rest: the work is bounded by (star runs) x (text length) x (pattern
+// length). And a rest that fails everywhere from some position stops the
+// search of every earlier star there, which makes the usual shapes, the
+// deepest included, linear in the text. Results are exactly those of the
+// plain rules.
 class WildcardMatcher {
  public:
   // `pattern` and the text [begin, end) are borrowed and must not change
@@ -70,20 +73,24 @@ class WildcardMatcher {
   };
 
   // What is known about the rest of the pattern that follows one star run,
-  // keyed by the rest's offset in the pattern.
+  // keyed by the rest's offset in the pattern. Every try of a rest at a
+  // position is one of: a candidate (the text holds the rest's first byte, or
+  // the rest opens with a class), fold-only (not a candidate, but its byte
+  // passes the first element: a capital, or the byte an escape names), or a
+  // position where the rest fails on its first element.
   struct Rest {
-    // Tries of the rest fail at this position and at every later position
-    // that holds the rest's first byte (every later position for a class).
-    // `end_` while nothing is known.
+    // The rest fails here and at every later candidate. `end_` at first.
     char const* candidatesDeadFrom;
-    // Tries of the rest fail at every position from here on. `end_` while
-    // nothing is known.
+    // The rest fails at every fold-only position from here on. `end_` at
+    // first; only moves down.
+    char const* foldDeadFrom;
+    // A fold-only position where the rest is known to match; null if none.
+    char const* liveAt;
+    // The rest fails at every position from here on. `end_` at first.
     char const* deadFrom;
-    // One past the last position whose byte matches the rest's first element
-    // only through case folding (or through an escape), so that the star's
-    // exact-byte search never tries it; `begin_` when there is none, null
-    // until it is needed.
-    char const* foldOnlyEnd;
+    // Index among the star runs in pattern order; -1 for a rest that only a
+    // class cut short can reach.
+    int level;
   };
 
   Outcome attempt(char const* p, char const* k);
@@ -92,15 +99,15 @@ class WildcardMatcher {
   Rest& rest(char const* restStart);
   bool knownToFail(Rest const& r, char const* restStart, char const* k) const;
   void noteSearchFailed(char const* restStart, char const* from);
+  bool foldOnlyFailFrom(char const* restStart, char const* from);
   void noteDeadFrom(char const* restStart, char const* from);
-  char const* foldOnlyEnd(char const* restStart);
 
   char const* const pattern_;
   char const* const begin_;
   char const* const end_;
-  // Every star run meets the same rest at every attempt, in pattern order (no
-  // class can close early at an escaped "]"), so a rest that always fails
-  // from some position makes every earlier rest fail from there too.
+  // Every attempt meets the star runs in pattern order (no class can close
+  // early at an escaped "]"), so a rest that fails everywhere from some
+  // position makes every earlier rest fail from there too.
   bool chained_ = true;
   int levels_ = 0;
   uint8_t levelRest_[kMaxLevels];  // offset of each run's rest, in pattern order

@@ -70,7 +70,7 @@ TEST_F(TemplateTest, TermLines) {
     std::vector<ItemView> expected;
   } const rows[] = {
       {"plain word", "5=invoice\n", {word("invoice", 5, 5)}},
-      {"regex with a count", "5/3~ab+c\n", {{"regex", "ab+c", 5, 11, 15, true}}},
+      {"regex with a count", "5/3~ab+c\n", {{"regex", "ab+c", 5, 15, 15, true}}},
       {"colon separator", "2:x\n", {word("x", 2, 2)}},
       {"weight keeps its low 16 bits", "70000=x\n", {word("x", 4464, 4464)}},
       {"weight times count too", "20000/5=x\n", {word("x", 20000, 34464)}},
@@ -89,7 +89,7 @@ TEST_F(TemplateTest, TermLines) {
       {"a line of 300 is read in pieces; the second is not a term",
        "5=" + longTerm + "\n", {word(std::string(253, 'a'), 5, 5)}},
       {"one record reused: the type goes back to plain word", "1~r\n#\n2=w\n0~z\n3=v\n",
-       {{"regex", "r", 1, 11, 1, true}, word("w", 2, 2), word("v", 3, 3)}},
+       {{"regex", "r", 1, 15, 1, true}, word("w", 2, 2), word("v", 3, 3)}},
   };
   for (auto const& r : rows) {
     SCOPED_TRACE(r.note);
@@ -107,7 +107,7 @@ TEST_F(TemplateTest, ScoreLines) {
       {"blanks kept, fourth field unused", "3| a b |10|999|30|1|rest\n", {word(" a b ", 10, 30)}},
       {"any type code, widths truncated", "abc|x|70000|0|70000|257|\n",
        {{"wildcard", "x", 4464, 11, 4464, true}}},
-      {"regex without a cap", "1|r|5|0|0|0|\n", {{"regex", "r", 5, 11, 0, false}}},
+      {"regex without a cap", "1|r|5|0|0|0|\n", {{"regex", "r", 5, 15, 0, false}}},
       {"five bars", "3|x|10|0|30|1\n", {}},
       {"weight 0", "3|x|0|0|30|1|\n", {}},
       {"term syntax is not a score line", "5=x\n", {}},

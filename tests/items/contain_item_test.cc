@@ -84,10 +84,11 @@ TEST(ContainItemTest, ReadsOnlySelectedPartsWithText) {
       .add("x", 8)        // a new run of kind 8 is tested with mask 1: read
       .add("x", 8)        // the same run: tested with 8, not read
       .addNull(1)         // selected, but no text
-      .add("x", 1 | 16);  // continues the kind-1 run: its whole flags word has bit 1
-  EXPECT_EQ(2ul, item.scan(&area, 100, logger));
+      .add("x", 1 | 16)   // continues the kind-1 run: its whole flags word has bit 1
+      .add("x", 8);       // read again: plain words do not skip kind 8 after a hit
+  EXPECT_EQ(3ul, item.scan(&area, 100, logger));
   EXPECT_EQ(1, area.firstCalls);
-  EXPECT_EQ(5, area.nextCalls);
+  EXPECT_EQ(6, area.nextCalls);
 }
 
 }  // namespace
