@@ -14,6 +14,13 @@ namespace Regex {
 
 class Re_Validator;
 
+// A stretch of a searched text in which a candidate may start: the offsets
+// `first` to `last`, both included.
+struct StartRange {
+  unsigned int first;
+  unsigned int last;
+};
+
 // Compile options understood by pattern() and Expression (PCRE's bit values).
 constexpr unsigned int kCaseless = 0x1;
 constexpr unsigned int kMultiline = 0x2;   // ^ and $ at every line
@@ -61,9 +68,9 @@ class ExpressionImpl : public RefImpl {
   // always progresses. Stops after `wanted` accepted candidates or when none
   // remains, and returns the number accepted.
   //
-  // `matchLimit` bounds the engine's backtracking per search (0 = the
-  // engine's default); a search that hits it ends the loop as if no candidate
-  // remained. The unsigned int and bool* arguments are accepted and ignored.
+  // `matchLimit` bounds the engine's backtracking at each position where a
+  // search tries a candidate start (0 = the engine's default); a position
+  // that hits it ends the loop as if no candidate remained. The unsigned int and bool* arguments are accepted and ignored.
   //
   // Allocates nothing after the first call on a thread (per-thread match data
   // and JIT stack); takes no lock; never throws.
@@ -71,6 +78,20 @@ class ExpressionImpl : public RefImpl {
   unsigned long matches(char const* text, unsigned int length, unsigned long wanted,
                         unsigned int unused, Re_Validator* validator, int matchLimit,
                         bool* unusedFlag) const;
+
+  // matches() restricted to candidates that start inside `ranges` (sorted by
+  // `first`, not overlapping; borrowed for the call): the same loop, the same
+  // validator calls, resume rule and progress rule, but the engine searches
+  // only the ranges. It returns exactly what matches() returns when no
+  // candidate can start outside the ranges and no search position outside
+  // them reaches `matchLimit` (the limit applies to each search position on
+  // its own): a caller that knows where candidates cannot start saves the
+  // search of the rest. An expression compiled for UTF-8 searches
+  // everything, as matches() does. Allocates nothing after the first call on
+  // a thread; takes no lock; never throws. REQUIRES: validator != nullptr.
+  unsigned long matchesIn(char const* text, unsigned int length, unsigned long wanted,
+                          StartRange const* ranges, std::size_t rangeCount,
+                          Re_Validator* validator, int matchLimit) const;
 
   // Number of capture groups in the compiled expression (0 when not compiled).
   unsigned int captureCount() const { return captures_; }
@@ -80,6 +101,9 @@ class ExpressionImpl : public RefImpl {
   void compileDelimited(std::string const& text, unsigned int options);
   void compile(char const* body, std::size_t length, unsigned int options);
   void release();
+  unsigned long search(char const* text, unsigned int length, unsigned long wanted,
+                       StartRange const* ranges, std::size_t rangeCount, Re_Validator* validator,
+                       int matchLimit) const;
 
   std::string text_;
   std::string error_;

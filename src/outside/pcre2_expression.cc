@@ -106,7 +106,9 @@ void ExpressionImpl::compileDelimited(std::string const& text, unsigned int opti
 void ExpressionImpl::compile(char const* body, std::size_t length, unsigned int options) {
   release();
   error_.clear();
-  uint32_t flags = 0;
+  // Every expression can be searched range by range (matchesIn); the flag
+  // changes nothing for a search without an offset limit.
+  uint32_t flags = PCRE2_USE_OFFSET_LIMIT;
   if (options & kCaseless) flags |= PCRE2_CASELESS;
   if (options & kMultiline) flags |= PCRE2_MULTILINE;
   if (options & kDotAll) flags |= PCRE2_DOTALL;
@@ -143,9 +145,81 @@ void ExpressionImpl::compile(char const* body, std::size_t length, unsigned int 
   code_ = code;
 }
 
+namespace {
+
+// Where the loop of matches() and matchesIn() finds its next candidate: the
+// first match starting at or after `offset`, searched everywhere or, with
+// ranges, only inside them. Returns the engine's result code.
+class CandidateSearch {
+ public:
+  CandidateSearch(pcre2_code const* code, char const* text, unsigned int length,
+                  ThreadScratch& s, StartRange const* ranges, std::size_t rangeCount)
+      : code_(code),
+        subject_(reinterpret_cast<PCRE2_SPTR>(text)),
+        length_(length),
+        s_(s),
+        ranges_(ranges),
+        rangeCount_(rangeCount) {}
+
+  int next(PCRE2_SIZE offset) {
+    if (ranges_ == nullptr) {
+      pcre2_set_offset_limit(s_.context(), PCRE2_UNSET);
+      return pcre2_match(code_, subject_, length_, offset, 0, s_.data(), s_.context());
+    }
+    // No candidate starts between the ranges, and no search position there
+    // ends the search (the caller's promise), so the first candidate at or
+    // after `offset` is the first one found in the ranges that follow it,
+    // and an engine error there is the error the full search would meet.
+    // The whole subject is always passed, so look-behinds and line starts
+    // see the text before a range.
+    for (; current_ < rangeCount_; ++current_) {
+      StartRange const& r = ranges_[current_];
+      if (r.last < offset) continue;
+      PCRE2_SIZE const from = r.first > offset ? r.first : offset;
+      if (from > length_) break;
+      pcre2_set_offset_limit(s_.context(), r.last);
+      int rc = pcre2_match(code_, subject_, length_, from, 0, s_.data(), s_.context());
+      // The range holds the next candidate, or the search failed in it.
+      if (rc != PCRE2_ERROR_NOMATCH) return rc;
+    }
+    return PCRE2_ERROR_NOMATCH;
+  }
+
+ private:
+  pcre2_code const* code_;
+  PCRE2_SPTR subject_;
+  PCRE2_SIZE length_;
+  ThreadScratch& s_;
+  StartRange const* ranges_;  // null: search everywhere
+  std::size_t rangeCount_;
+  std::size_t current_ = 0;  // ranges before it end before the search offset
+};
+
+}  // namespace
+
 unsigned long ExpressionImpl::matches(char const* text, unsigned int length, unsigned long wanted,
                                       unsigned int /*unused*/, Re_Validator* validator,
                                       int matchLimit, bool* /*unusedFlag*/) const {
+  return search(text, length, wanted, nullptr, 0, validator, matchLimit);
+}
+
+unsigned long ExpressionImpl::matchesIn(char const* text, unsigned int length,
+                                        unsigned long wanted, StartRange const* ranges,
+                                        std::size_t rangeCount, Re_Validator* validator,
+                                        int matchLimit) const {
+  // A search started inside a UTF-8 sequence would see other characters
+  // than the full search; such expressions search everything.
+  if (utf_) return search(text, length, wanted, nullptr, 0, validator, matchLimit);
+  static StartRange const kNone{1, 0};
+  // rangeCount 0 means nowhere, which the null pointer must not turn into
+  // everywhere.
+  return search(text, length, wanted, rangeCount != 0 ? ranges : &kNone, rangeCount, validator,
+                matchLimit);
+}
+
+unsigned long ExpressionImpl::search(char const* text, unsigned int length, unsigned long wanted,
+                                     StartRange const* ranges, std::size_t rangeCount,
+                                     Re_Validator* validator, int matchLimit) const {
   if (code_ == nullptr || text == nullptr || validator == nullptr || wanted == 0) return 0;
   ThreadScratch& s = scratch();
   uint32_t const pairs = captures_ + 1;
@@ -153,14 +227,14 @@ unsigned long ExpressionImpl::matches(char const* text, unsigned int length, uns
   pcre2_set_match_limit(s.context(), matchLimit > 0 ? static_cast<uint32_t>(matchLimit)
                                                     : 10000000u);
 
-  pcre2_code const* code = static_cast<pcre2_code const*>(code_);
-  PCRE2_SPTR subject = reinterpret_cast<PCRE2_SPTR>(text);
+  CandidateSearch candidates(static_cast<pcre2_code const*>(code_), text, length, s, ranges,
+                             rangeCount);
   PCRE2_SIZE const* ov = pcre2_get_ovector_pointer(s.data());
   int* offsets = s.offsets();
   unsigned long accepted = 0;
   PCRE2_SIZE offset = 0;
   while (accepted < wanted && offset <= length) {
-    int rc = pcre2_match(code, subject, length, offset, 0, s.data(), s.context());
+    int rc = candidates.next(offset);
     // No match, the match limit, or any other engine error ends the search:
     // a part the engine cannot finish is a part with no further candidates.
     if (rc <= 0) break;

@@ -172,3 +172,72 @@ TEST(Pcre2ExpressionTest, ConcurrentMatchesAgree) {
 }
 
 }  // namespace
+
+namespace {
+
+// matchesIn searches only the ranges it is given; where no candidate and no
+// failing search position lies outside them it is matches() exactly.
+TEST(Pcre2ExpressionTest, MatchesInSearchesOnlyItsRanges) {
+  ExpressionImpl e;
+  e.pattern("a+b", 0, true);
+  std::string const text = "ab xaab aaab b ab";  // candidates at 0, 4, 8, 15
+  struct Row {
+    char const* note;
+    std::vector<StartRange> ranges;
+    std::vector<std::string> expected;
+  } const rows[] = {
+      {"everything", {{0, 17}}, {"ab", "aab", "aaab", "ab"}},
+      {"each start exactly", {{0, 0}, {4, 4}, {8, 8}, {15, 15}}, {"ab", "aab", "aaab", "ab"}},
+      {"a range holding only the tail of a candidate", {{5, 6}}, {"ab"}},
+      {"a start outside every range is not found", {{0, 3}, {15, 16}}, {"ab", "ab"}},
+      {"nothing", {}, {}},
+  };
+  for (auto const& r : rows) {
+    SCOPED_TRACE(r.note);
+    Probe p;
+    e.matchesIn(text.data(), text.size(), 100, r.ranges.data(), r.ranges.size(), &p, 0);
+    EXPECT_EQ(p.candidates, r.expected);
+  }
+  // The resume rule and `wanted` are those of matches(): resuming at a
+  // candidate's start moves one on, inside the same range.
+  Probe back(true, Probe::kStart);
+  std::vector<StartRange> const all{{0, 17}};
+  EXPECT_EQ(3ul, e.matchesIn(text.data(), text.size(), 3, all.data(), 1, &back, 0));
+  EXPECT_EQ((std::vector<std::string>{"ab", "aab", "ab"}), back.candidates);
+}
+
+// A search position that meets the backtracking limit inside a range ends
+// the loop, as it ends matches(); look-behinds see the text before a range.
+TEST(Pcre2ExpressionTest, MatchesInStopsWhereMatchesStops) {
+  ExpressionImpl e;
+  e.pattern("(?:a|aa)+c", 0, true);
+  std::string const text = "ac " + std::string(40, 'a') + "d ac";
+  unsigned const n = static_cast<unsigned>(text.size());
+  std::vector<StartRange> const all{{0, n}};
+  Probe full, ranged;
+  // The run of a's exhausts the limit at its first position: the last ac is
+  // never reached.
+  EXPECT_EQ(1ul, e.matches(text.data(), n, 100, 0, &full, 5000, nullptr));
+  EXPECT_EQ(1ul, e.matchesIn(text.data(), n, 100, all.data(), all.size(), &ranged, 5000));
+  // Leaving the run out of the ranges leaves the failure out too.
+  std::vector<StartRange> const around{{0, 1}, {n - 2, n - 2}};
+  Probe skipping;
+  EXPECT_EQ(2ul, e.matchesIn(text.data(), n, 100, around.data(), around.size(), &skipping, 5000));
+
+  ExpressionImpl behind;
+  behind.pattern("(?<=x)ab", 0, true);
+  std::vector<StartRange> const one{{1, 1}};
+  Probe p;
+  EXPECT_EQ(1ul, behind.matchesIn("xab", 3, 10, one.data(), 1, &p, 0));
+}
+
+TEST(Pcre2ExpressionTest, MatchesInSearchesEverythingInUtf8) {
+  ExpressionImpl e;
+  e.pattern("\xc3\xa9t\xc3\xa9", kUtf8, true);
+  std::string const text = "un \xc3\xa9t\xc3\xa9 chaud";
+  Probe p;
+  e.matchesIn(text.data(), text.size(), 10, nullptr, 0, &p, 0);
+  EXPECT_EQ(p.candidates.size(), 1u);
+}
+
+}  // namespace
