@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "items/hinted_scan.h"
 #include "scan/item_scan.h"
 
 namespace Vessamund {
@@ -12,11 +13,26 @@ DictionaryContain::DictionaryContain(__vmund_dictionary_item const* record)
 
 unsigned long DictionaryContain::scan(DScanAreaImpl* area, unsigned long budget,
                                       DictionaryMatchLogger& /*logger: plain words log nothing*/) {
-  char const* const needle = pattern.c_str();
-  size_t const needleLength = pattern.size();
-  return internal::scanItemParts(
-      *this, area, budget, /*skipAfterHit=*/false,
-      [&](DScanAreaPart const& part, unsigned long wanted) -> unsigned long {
+  return internal::scanContain(*this, area, budget, nullptr);
+}
+
+namespace internal {
+
+unsigned long scanContain(DictionaryItemImpl const& item, DScanAreaImpl* area,
+                          unsigned long budget, CandidateTable::Cursor* hints) {
+  char const* const needle = item.pattern.c_str();
+  size_t const needleLength = item.pattern.size();
+  return scanItemPartsAt(
+      item, area, budget, /*skipAfterHit=*/false,
+      [&](DScanAreaPart const& part, unsigned long wanted, uint32_t ordinal) -> unsigned long {
+        if (hints != nullptr) {
+          PartCandidates const found = hints->at(ordinal);
+          // Not in the part: the loop below would find nothing.
+          if (found.state == PartCandidates::kNone) return 0;
+          if (found.state == PartCandidates::kFound && found.countExact) {
+            return found.count < wanted ? found.count : wanted;
+          }
+        }
         // strcasestr finds an empty pattern at the cursor without moving on,
         // so every wanted match is there at once.
         if (needleLength == 0) return wanted;
@@ -34,4 +50,5 @@ unsigned long DictionaryContain::scan(DScanAreaImpl* area, unsigned long budget,
       });
 }
 
+}  // namespace internal
 }  // namespace Vessamund

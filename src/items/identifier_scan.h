@@ -3,6 +3,7 @@
 #ifndef VESSAMUND_SRC_ITEMS_IDENTIFIER_SCAN_H_
 #define VESSAMUND_SRC_ITEMS_IDENTIFIER_SCAN_H_
 
+#include "items/hinted_scan.h"
 #include "vessamund/dictionary_item.h"
 #include "vessamund/regex.h"
 #include "vessamund/validators.h"
@@ -20,12 +21,17 @@ namespace internal {
 // detectors, usually `validator` itself), gets allow_newline = false before
 // every part whose flags have bit 4 set and true before every other part.
 //
+// `hints`, when not null, has one Features entry per expression: each
+// expression then searches only where its candidates can start (see
+// hinted_scan.h), with the same result.
+//
 // All arguments are borrowed for the call. Allocates nothing itself (the
-// validator's logger may); never throws. REQUIRES: each expression non-empty.
+// validator's logger may, and the hints' join buffer grows on a thread's
+// first long list); never throws. REQUIRES: each expression non-empty.
 unsigned long scanIdentifiers(DictionaryItemImpl const& item, DScanAreaImpl* area,
                               unsigned long budget, Regex::Expression const* expressions,
                               unsigned int count, Regex::Re_Validator& validator,
-                              Regex::Luhn* lineRule);
+                              Regex::Luhn* lineRule, IdentifierHints const* hints = nullptr);
 
 }  // namespace internal
 }  // namespace Vessamund

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "items/convert_pattern.h"
+#include "items/hinted_scan.h"
 #include "scan/item_scan.h"
 #include "vessamund/validators.h"
 
@@ -63,13 +64,25 @@ DictionaryRegex::~DictionaryRegex() {}
 
 unsigned long DictionaryRegex::scan(DScanAreaImpl* area, unsigned long budget,
                                     DictionaryMatchLogger& logger) {
+  return internal::scanRegex(*this, area, budget, logger, nullptr);
+}
+
+namespace internal {
+
+unsigned long scanRegex(DictionaryRegex const& item, DScanAreaImpl* area, unsigned long budget,
+                        DictionaryMatchLogger& logger, CandidateTable::Cursor* hints) {
   Regex::Re_Logger validator(logger);
-  return internal::scanItemParts(
-      *this, area, budget, /*skipAfterHit=*/true,
-      [&](DScanAreaPart const& part, unsigned long wanted) {
-        return expression.matches(part.text, part.length, wanted, 0, &validator, kMatchLimit,
-                                  nullptr);
+  return scanItemPartsAt(
+      item, area, budget, /*skipAfterHit=*/true,
+      [&](DScanAreaPart const& part, unsigned long wanted, uint32_t ordinal) -> unsigned long {
+        // Without a match in the part the engine finds nothing, whatever
+        // else happens in its search (a match limit met, say).
+        if (hints != nullptr && hints->at(ordinal).state == PartCandidates::kNone) return 0;
+        return item.expression.matches(part.text, part.length, wanted, 0, &validator,
+                                       kMatchLimit, nullptr);
       });
 }
+
+}  // namespace internal
 
 }  // namespace Vessamund

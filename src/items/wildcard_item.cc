@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "items/hinted_scan.h"
 #include "items/wildcard_match.h"
 #include "scan/item_scan.h"
 
@@ -20,12 +21,24 @@ DictionaryWildcard::DictionaryWildcard(__vmund_dictionary_item const* record)
 
 unsigned long DictionaryWildcard::scan(DScanAreaImpl* area, unsigned long budget,
                                        DictionaryMatchLogger& logger) {
-  char const* const identifier = pattern.c_str();
-  return internal::scanItemParts(
-      *this, area, budget, /*skipAfterHit=*/false,
-      [&](DScanAreaPart const& part, unsigned long wanted) {
+  return internal::scanWildcard(*this, area, budget, logger, nullptr);
+}
+
+namespace internal {
+
+unsigned long scanWildcard(DictionaryItemImpl const& item, DScanAreaImpl* area,
+                           unsigned long budget, DictionaryMatchLogger& logger,
+                           CandidateTable::Cursor* hints) {
+  char const* const identifier = item.pattern.c_str();
+  return scanItemPartsAt(
+      item, area, budget, /*skipAfterHit=*/false,
+      [&](DScanAreaPart const& part, unsigned long wanted, uint32_t ordinal) -> unsigned long {
+        // The matcher's first search starts at the part's first word, and
+        // where it resumes depends on where earlier attempts stopped, so a
+        // part is either skipped whole or matched from its start.
+        if (hints != nullptr && hints->at(ordinal).state == PartCandidates::kNone) return 0;
         char const* const end = part.text + part.length;
-        internal::WildcardMatcher matcher(identifier, part.text, end);
+        WildcardMatcher matcher(identifier, part.text, end);
         unsigned long count = 0;
         char const* cursor = part.text;
         while (count < wanted) {
@@ -40,4 +53,5 @@ unsigned long DictionaryWildcard::scan(DScanAreaImpl* area, unsigned long budget
       });
 }
 
+}  // namespace internal
 }  // namespace Vessamund

@@ -17,10 +17,7 @@ inline bool isBlank(char c) {
   return u == ' ' || static_cast<unsigned char>(u - '\t') <= '\r' - '\t';
 }
 
-// tolower() of the C locale: A-Z only; every other byte compares as itself.
-inline char fold(char c) {
-  return static_cast<unsigned char>(c - 'A') < 26 ? static_cast<char>(c + ('a' - 'A')) : c;
-}
+inline char fold(char c) { return wildcardFold(c); }
 
 inline int sbyte(char c) { return static_cast<signed char>(c); }
 
@@ -70,6 +67,8 @@ char const* matchClass(char const* p, char c) {
 }
 
 }  // namespace
+
+char const* wildcardClassEnd(char const* classStart, char c) { return matchClass(classStart, c); }
 
 WildcardMatcher::WildcardMatcher(char const* pattern, char const* begin, char const* end)
     : pattern_(pattern), begin_(begin), end_(end) {

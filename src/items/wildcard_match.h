@@ -16,6 +16,19 @@
 namespace Vessamund {
 namespace internal {
 
+// The byte a text byte is compared as: A-Z become a-z, every other byte
+// stays itself (the C locale's tolower, fixed here so that a host's
+// setlocale() cannot change what matches).
+inline char wildcardFold(char c) {
+  return static_cast<unsigned char>(c - 'A') < 26 ? static_cast<char>(c + ('a' - 'A')) : c;
+}
+
+// The class that opens at `classStart` ("[") against the text byte `c`:
+// the pattern position after the class when it accepts c, null when it
+// rejects c or is not closed. Where the class ends can depend on c (a member
+// matched before an escaped "]" ends the class there).
+char const* wildcardClassEnd(char const* classStart, char c);
+
 // One-shot match over [text, end).
 //
 // nested == false: finds the first match that starts at a word at or after

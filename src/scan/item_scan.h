@@ -57,40 +57,58 @@ class PartSelector {
     } else {
       mask = part.flags;
     }
+    lastMask_ = static_cast<uint16_t>(mask);
     return (mask & scanArea_) != 0;
   }
 
   // Call after a read part in which at least one match counted.
   void hit() { hitInRun_ = true; }
 
+  // The mask the last part selected was tested with: an item with another
+  // scan_area would select that part exactly when its area shares a bit.
+  uint16_t lastMask() const { return lastMask_; }
+
  private:
   uint16_t scanArea_;
   bool skipAfterHit_;
   unsigned prevKind_ = 0;
   bool hitInRun_ = false;
+  uint16_t lastMask_ = 0;
 };
 
-// The part loop of every item. `countPart(part, wanted)` counts at most
-// `wanted` (>= 1) matches in a selected part with non-null text and returns
-// how many it counted. Returns the item's score.
+// The part loop of every item. `countPart(part, wanted, ordinal)` counts at
+// most `wanted` (>= 1) matches in a selected part with non-null text and
+// returns how many it counted; `ordinal` is the part's position in the walk
+// (0 for the part first() returned), selected or not. Returns the item's
+// score.
 template <class CountPart>
-unsigned long scanItemParts(DictionaryItemImpl const& item, DScanAreaImpl* area,
-                            unsigned long budget, bool skipAfterHit, CountPart&& countPart) {
+unsigned long scanItemPartsAt(DictionaryItemImpl const& item, DScanAreaImpl* area,
+                              unsigned long budget, bool skipAfterHit, CountPart&& countPart) {
   if (area == nullptr) return 0;
   unsigned long const maxCount = maxMatchCount(item, budget);
   DScanAreaPart* part = area->first();
   if (part == nullptr || maxCount == 0) return 0;
   PartSelector selector(item.scan_area, skipAfterHit);
   unsigned long count = 0;
-  for (; part != nullptr && count < maxCount; part = area->next()) {
+  for (uint32_t ordinal = 0; part != nullptr && count < maxCount; part = area->next(), ++ordinal) {
     if (!selector.select(*part) || part->text == nullptr) continue;
-    unsigned long n = countPart(*part, maxCount - count);
+    unsigned long n = countPart(*part, maxCount - count, ordinal);
     if (n != 0) {
       count += n;
       selector.hit();
     }
   }
   return itemScore(count < maxCount ? count : maxCount, item.weight);
+}
+
+// The same loop for a `countPart(part, wanted)` that needs no ordinal.
+template <class CountPart>
+unsigned long scanItemParts(DictionaryItemImpl const& item, DScanAreaImpl* area,
+                            unsigned long budget, bool skipAfterHit, CountPart&& countPart) {
+  return scanItemPartsAt(item, area, budget, skipAfterHit,
+                         [&](DScanAreaPart const& part, unsigned long wanted, uint32_t) {
+                           return countPart(part, wanted);
+                         });
 }
 
 }  // namespace internal
