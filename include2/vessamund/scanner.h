@@ -3,6 +3,7 @@
 #ifndef VESSAMUND_SCANNER_H_
 #define VESSAMUND_SCANNER_H_
 
+#include <atomic>
 #include <list>
 #include <string>
 
@@ -11,6 +12,11 @@
 #include "vessamund/scan_area.h"
 
 namespace Vessamund {
+
+namespace internal {
+class ScanPlan;
+struct ProfileScanAccess;
+}  // namespace internal
 
 // What the factory hands out. Immutable once handed out, so any number of
 // threads may scan with one scanner at once, each with its own area, callback
@@ -45,6 +51,15 @@ class DictionaryScannerImpl : public virtual RefImpl {
 // order, then publish (wrap in a Ref and share); from then on only scan.
 // Adding must never run alongside scan. A pattern that add_pattern drops
 // takes no place in the order.
+//
+// Once its items are fixed a scanner prepares, for all threads, one pass
+// that tells each item where in a message it can match, so that a scan reads
+// every part about once instead of once per item. The factory prepares it
+// before handing the scanner out; a scanner built by a host prepares it on
+// its first scan (configuration work: it allocates and compiles, possibly
+// on several threads at once if they all scan first together). Adding an
+// item drops it. Scores and records are those of every item reading every
+// part.
 class ProfileDictionaryScanner : public DictionaryScannerImpl {
  public:
   explicit ProfileDictionaryScanner(std::string const& name);
@@ -77,8 +92,17 @@ class ProfileDictionaryScanner : public DictionaryScannerImpl {
   std::list<Ref<DictionaryItemImpl>> const& itemList() const { return items; }
 
  private:
+  friend struct internal::ProfileScanAccess;
+  unsigned long scanWith(DScanAreaImpl* area, unsigned long budget, ProgressCb* progress,
+                         std::string& matchLog, std::string& scoreList, bool planned);
+  internal::ScanPlan const* plan();
+  void dropPlan();
+
   std::list<Ref<DictionaryItemImpl>> items;
   std::string name;
+  // Built for the items as they are when first needed; null before and
+  // after an item is added. Owned; set once by compare-and-swap.
+  std::atomic<internal::ScanPlan const*> plan_{nullptr};
 };
 
 // Several dictionaries as one: runs its members in order, each against the

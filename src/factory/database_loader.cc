@@ -7,6 +7,7 @@
 
 #include "factory/dictionary_factory_impl.h"
 #include "factory/load_statements.h"
+#include "scan/profile_scan_access.h"
 #include "vessamund/db_client.h"
 
 namespace Vessamund {
@@ -79,6 +80,9 @@ Ref<DictionaryScannerImpl> DictionaryFactoryImpl::createProfileScanner(void* con
     result.result = nullptr;  // a failed query leaves nothing to free
   }
 
+  // Its items are fixed: the one-pass plan is built here, not by the first
+  // scan.
+  internal::ProfileScanAccess::prepare(*scanner);
   Ref<DictionaryScannerImpl> handle(scanner.get());
   scanner.release();
   Ref<DictionaryScannerImpl>& entry = profiles_[name];

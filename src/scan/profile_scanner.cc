@@ -6,6 +6,8 @@
 #include <ctime>
 
 #include "scan/poll_timer.h"
+#include "scan/profile_scan_access.h"
+#include "scan/scan_plan.h"
 #include "vessamund/exception.h"
 #include "vessamund/factory.h"
 #include "vessamund/scanner.h"
@@ -33,6 +35,8 @@ void appendDecimal(std::string& out, unsigned long value) {
 ProfileDictionaryScanner::ProfileDictionaryScanner(std::string const& name) : name(name) {}
 
 ProfileDictionaryScanner::~ProfileDictionaryScanner() {
+  // The plan points into the items.
+  dropPlan();
   // Items go in list order, which std::list's destructor does not promise.
   while (!items.empty()) items.pop_front();
 }
@@ -40,6 +44,7 @@ ProfileDictionaryScanner::~ProfileDictionaryScanner() {
 int ProfileDictionaryScanner::add_pattern(__vmund_dictionary_item const* record) {
   try {
     items.push_back(DictionaryFactory::instance()->createScanner(record));
+    dropPlan();
   } catch (Exception const&) {
     // A pattern whose item cannot be made is left out of the dictionary.
   }
@@ -48,11 +53,45 @@ int ProfileDictionaryScanner::add_pattern(__vmund_dictionary_item const* record)
 
 void ProfileDictionaryScanner::addItem(Ref<DictionaryItemImpl> const& item) {
   items.push_back(item);
+  dropPlan();
+}
+
+// Adding never runs alongside a scan, so nobody can be using the plan.
+void ProfileDictionaryScanner::dropPlan() {
+  delete plan_.exchange(nullptr, std::memory_order_acq_rel);
+}
+
+internal::ScanPlan const* ProfileDictionaryScanner::plan() {
+  internal::ScanPlan const* plan = plan_.load(std::memory_order_acquire);
+  if (plan != nullptr) return plan;
+  // Threads that scan first together each build one; the first to finish
+  // publishes it and the others drop theirs.
+  internal::ScanPlan const* built = internal::ScanPlan::build(items).release();
+  if (plan_.compare_exchange_strong(plan, built, std::memory_order_acq_rel,
+                                    std::memory_order_acquire)) {
+    return built;
+  }
+  delete built;
+  return plan;
 }
 
 unsigned long ProfileDictionaryScanner::scan(DScanAreaImpl* area, unsigned long budget,
                                              ProgressCb* progress, std::string& matchLog,
                                              std::string& scoreList) {
+  return scanWith(area, budget, progress, matchLog, scoreList,
+                  !internal::ReferenceScans::active());
+}
+
+namespace internal {
+int& ReferenceScans::depth() {
+  thread_local int depth = 0;
+  return depth;
+}
+}  // namespace internal
+
+unsigned long ProfileDictionaryScanner::scanWith(DScanAreaImpl* area, unsigned long budget,
+                                                 ProgressCb* progress, std::string& matchLog,
+                                                 std::string& scoreList, bool planned) {
   std::string matchText;
   uint32_t const interval = progress != nullptr ? progress->start(area, matchText) : 0;
 
@@ -65,7 +104,11 @@ unsigned long ProfileDictionaryScanner::scan(DScanAreaImpl* area, unsigned long 
     DPMatchLogger logger(matchText, capacity);
 
     if (budget != 0 && !items.empty()) {
+      // The same items in the same order either way; the plan only spares
+      // them parts where they cannot match.
+      internal::PlannedScan run(planned ? plan() : nullptr, area);
       internal::PollTimer timer(progress != nullptr ? clockSeconds() : 0, interval);
+      size_t index = 0;
       for (auto const& item : items) {
         if (progress != nullptr) {
           uint32_t const now = clockSeconds();
@@ -74,7 +117,13 @@ unsigned long ProfileDictionaryScanner::scan(DScanAreaImpl* area, unsigned long 
             timer.polled(now);
           }
         }
-        unsigned long const score = item->scan(area, budget - total, logger);
+        // An item the plan shows to score 0 is not asked: its scan would
+        // count nothing and log nothing.
+        if (run.skippable(index)) {
+          ++index;
+          continue;
+        }
+        unsigned long const score = run.scanItem(index++, *item.operator->(), budget - total, logger);
         // Only a budget near ULONG_MAX lets scores get this far; saturate
         // rather than wrap round to a small score.
         total = score > ULONG_MAX - total ? ULONG_MAX : total + score;

@@ -1,0 +1,252 @@
+// The planned scan against the reference scan (every item over every part):
+// identical scores, identical logger calls in identical order, identical
+// records, on dense random messages, edge cases of every item kind, and the
+// places where the engine gives up.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <memory>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/allocation_count.h"
+#include "support/dense_text.h"
+#include "support/mixed_policy.h"
+#include "support/scan_compare.h"
+
+namespace {
+
+using Vessamund::ProfileDictionaryScanner;
+using Vessamund::Ref;
+using Vessamund::internal::ProfileScanAccess;
+using Vessamund::internal::ScanPlan;
+using vmund_test::PolicyRow;
+using vmund_test::TestArea;
+
+std::vector<std::string> wordsOf(std::vector<PolicyRow> const& rows) {
+  std::vector<std::string> words;
+  for (auto const& r : rows) {
+    if (r.type == 3 && !r.pattern.empty()) words.push_back(r.pattern);
+  }
+  words.push_back("SSN:");
+  words.push_back("password = hunter2");
+  words.push_back("Subject: confidential");
+  words.push_back("jane.doe@example.com");
+  return words;
+}
+
+unsigned long const kBudgets[] = {1, 4, 37, 1000000, ULONG_MAX};
+
+struct Dictionary {
+  char const* note;
+  std::vector<PolicyRow> rows;
+};
+
+std::vector<Dictionary> dictionaries() {
+  return {{"everything", vmund_test::mixedPolicy()},
+          {"detectors", vmund_test::policyDetectors()},
+          {"words", vmund_test::policyWords()},
+          {"wildcards", vmund_test::policyWildcards()},
+          {"expressions", vmund_test::policyRegexes()}};
+}
+
+TEST(PlannedScan, ItemsAgreeOnDenseMessages) {
+  std::vector<std::string> const words = wordsOf(vmund_test::mixedPolicy());
+  for (auto const& d : dictionaries()) {
+    SCOPED_TRACE(d.note);
+    Ref<Vessamund::DictionaryScannerImpl> handle(vmund_test::makeScanner(d.rows));
+    auto& scanner = *static_cast<ProfileDictionaryScanner*>(handle.get());
+    auto const plan = ScanPlan::build(scanner.itemList(), 1);
+    ASSERT_TRUE(plan->worthwhile());
+    for (unsigned seed = 1; seed <= 60; ++seed) {
+      std::mt19937 rng(seed);
+      TestArea area = vmund_test::denseArea(rng, words);
+      for (unsigned long budget : kBudgets) {
+        std::string const diff = vmund_test::compareItems(scanner, *plan, area, budget);
+        ASSERT_EQ(diff, "") << "seed " << seed;
+      }
+    }
+  }
+}
+
+TEST(PlannedScan, ScansAgreeOnDenseMessages) {
+  std::vector<std::string> const words = wordsOf(vmund_test::mixedPolicy());
+  std::string const fullLog(1000, 'm');
+  for (auto const& d : dictionaries()) {
+    SCOPED_TRACE(d.note);
+    Ref<Vessamund::DictionaryScannerImpl> handle(vmund_test::makeScanner(d.rows));
+    auto& scanner = *static_cast<ProfileDictionaryScanner*>(handle.get());
+    ASSERT_TRUE(ProfileScanAccess::prepare(scanner).worthwhile());
+    for (unsigned seed = 100; seed < 160; ++seed) {
+      std::mt19937 rng(seed);
+      TestArea area = vmund_test::denseArea(rng, words);
+      for (unsigned long budget : kBudgets) {
+        ASSERT_EQ(vmund_test::compareScans(scanner, area, budget), "") << "seed " << seed;
+      }
+      // A match log near its capacity cuts the match text short: the same
+      // way on both paths only if the logger calls come in the same order.
+      ASSERT_EQ(vmund_test::compareScans(scanner, area, ULONG_MAX, fullLog), "") << seed;
+    }
+  }
+}
+
+// Where the engine's search meets its backtracking limit it stops looking
+// in the part; an identifier after that point is not counted. The planned
+// path must stop there too, though no candidate is anywhere near.
+std::string mixedBlanks(size_t n) {
+  std::string run;
+  for (size_t i = 0; i < n; ++i) run += i % 3 == 0 ? '\t' : ' ';
+  return run;
+}
+
+TEST(PlannedScan, StopsWhereTheEngineGivesUp) {
+  struct Row {
+    char const* note;
+    uint16_t code;
+    std::string before;   // what precedes the identifiers
+    std::string after;    // the identifiers
+    unsigned long alone;  // what `after` alone counts
+    unsigned long expected;
+  } const rows[] = {
+      {"digit then a blank run too long to backtrack", 257,
+       "1234" + std::string(7000, ' ') + "x", " and 123-45-6789", 1, 0},
+      {"the same run without a digit before it is harmless", 257,
+       "abcd" + std::string(7000, ' ') + "x", " and 123-45-6789", 1, 1},
+      {"a long run inside the separator", 256, "046" + std::string(9000, '\t') + "y",
+       " 046 454 286", 1, 0},
+      {"a separator of mixed blanks", 257, " 123" + mixedBlanks(5000) + "x",
+       " 123-45-6789 and 078-05-1120", 2, 0},
+  };
+  for (auto const& r : rows) {
+    SCOPED_TRACE(r.note);
+    std::vector<PolicyRow> policy = {{r.code, "", 1, 1, 0}, {3, "and", 1, 1, 0}};
+    Ref<Vessamund::DictionaryScannerImpl> handle(vmund_test::makeScanner(policy));
+    auto& scanner = *static_cast<ProfileDictionaryScanner*>(handle.get());
+    auto const plan = ScanPlan::build(scanner.itemList(), 1);
+    TestArea area{{r.before + r.after, 1}};
+    TestArea alone{{r.after, 1}};
+    auto& detector = *scanner.itemList().front().get();
+    vmund_test::ExactLogger logger;
+    EXPECT_EQ(detector.scan(&alone, 100, logger), r.alone);
+    EXPECT_EQ(detector.scan(&area, 100, logger), r.expected);
+    EXPECT_EQ(vmund_test::compareItems(scanner, *plan, area, 100), "");
+  }
+}
+
+// Plain words count their occurrences from the pass itself, unless the part
+// has a zero byte (strcasestr stops there) or the occurrences overlap.
+TEST(PlannedScan, PlainWordCountsMatchTheSearchLoop) {
+  struct Row {
+    char const* note;
+    std::string word;
+    std::string text;
+    unsigned long count;
+  } const rows[] = {
+      {"overlapping occurrences count without overlap", "aa", "aaaaa", 2},
+      {"a self-overlapping word", "aba", "abababa", 2},
+      {"letters fold, bytes above ASCII do not", "\xe9t\xe9", "\xc9T\xc9 \xe9T\xe9", 1},
+      {"text after a zero byte is not searched", "key", std::string("key\0key key", 11), 1},
+      {"a zero byte before every occurrence", "key", std::string("\0key", 4), 0},
+      {"an occurrence ending at the part's end", "end", "the END", 1},
+  };
+  for (auto const& r : rows) {
+    SCOPED_TRACE(r.note);
+    std::vector<PolicyRow> policy = {{3, r.word, 1, 1, 0}, {3, "zz", 1, 1, 0}};
+    Ref<Vessamund::DictionaryScannerImpl> handle(vmund_test::makeScanner(policy));
+    auto& scanner = *static_cast<ProfileDictionaryScanner*>(handle.get());
+    auto const plan = ScanPlan::build(scanner.itemList(), 1);
+    TestArea area{{r.text, 1}, {r.text, 1}};
+    Vessamund::internal::PlannedScan run(plan.get(), &area);
+    vmund_test::ExactLogger logger;
+    EXPECT_EQ(run.scanItem(0, *scanner.itemList().front().get(), 100, logger), 2 * r.count);
+    EXPECT_EQ(vmund_test::compareItems(scanner, *plan, area, 100), "");
+  }
+}
+
+// Once a thread has scanned a message as large, the plan adds no allocation
+// to a scan: what it allocates is the match text and records, as the
+// reference scan does.
+TEST(PlannedScan, AllocatesNothingOnceWarm) {
+  std::vector<std::string> const words = wordsOf(vmund_test::mixedPolicy());
+  Ref<Vessamund::DictionaryScannerImpl> handle(
+      vmund_test::makeScanner(vmund_test::mixedPolicy()));
+  auto& scanner = *static_cast<ProfileDictionaryScanner*>(handle.get());
+  for (unsigned seed = 300; seed < 310; ++seed) {
+    std::mt19937 rng(seed);
+    TestArea area = vmund_test::denseArea(rng, words, 20000);
+    vmund_test::scanProfile(scanner, area, 1000000, true);  // warms the thread
+    vmund_test::scanProfile(scanner, area, 1000000, false);
+    unsigned long const before = vmund_test::allocationCount();
+    vmund_test::scanProfile(scanner, area, 1000000, true);
+    unsigned long const planned = vmund_test::allocationCount() - before;
+    vmund_test::scanProfile(scanner, area, 1000000, false);
+    unsigned long const reference = vmund_test::allocationCount() - before - planned;
+    EXPECT_EQ(planned, reference) << "seed " << seed;
+  }
+}
+
+// A dictionary whose items may be scanned by several threads at once, each
+// building the plan on its first scan.
+TEST(PlannedScan, ConcurrentFirstScansAgree) {
+  std::vector<std::string> const words = wordsOf(vmund_test::mixedPolicy());
+  Ref<Vessamund::DictionaryScannerImpl> handle(
+      vmund_test::makeScanner(vmund_test::mixedPolicy()));
+  auto& scanner = *static_cast<ProfileDictionaryScanner*>(handle.get());
+  std::vector<std::string> failures(4);
+  std::vector<std::thread> threads;
+  for (unsigned t = 0; t < failures.size(); ++t) {
+    threads.emplace_back([&, t] {
+      for (unsigned seed = 200 + t; seed < 240; seed += 4) {
+        std::mt19937 rng(seed);
+        TestArea area = vmund_test::denseArea(rng, words);
+        std::string const diff = vmund_test::compareScans(scanner, area, 1000000);
+        if (!diff.empty() && failures[t].empty()) failures[t] = diff;
+      }
+    });
+  }
+  for (auto& t : threads) t.join();
+  for (auto const& f : failures) EXPECT_EQ(f, "");
+}
+
+// A progress callback that scans another dictionary on the same thread: the
+// inner scan finds the thread's table taken and scans without its plan; both
+// still give the reference results.
+class NestedScan : public Vessamund::ProgressCb {
+ public:
+  NestedScan(ProfileDictionaryScanner& inner, TestArea& area) : inner_(inner), area_(area) {}
+  unsigned int start(Vessamund::DScanAreaImpl*, std::string&) override { return 0; }
+  bool poll() override {
+    std::string log, list;
+    scores.push_back(inner_.scan(&area_, 1000, nullptr, log, list));
+    return true;
+  }
+  bool expired() override { return false; }
+  std::vector<unsigned long> scores;
+
+ private:
+  ProfileDictionaryScanner& inner_;
+  TestArea& area_;
+};
+
+TEST(PlannedScan, ScanInsideAScanAgrees) {
+  Ref<Vessamund::DictionaryScannerImpl> outerHandle(
+      vmund_test::makeScanner(vmund_test::policyWords()));
+  Ref<Vessamund::DictionaryScannerImpl> innerHandle(
+      vmund_test::makeScanner(vmund_test::policyDetectors()));
+  auto& outer = *static_cast<ProfileDictionaryScanner*>(outerHandle.get());
+  auto& inner = *static_cast<ProfileDictionaryScanner*>(innerHandle.get());
+  TestArea outerArea{{"invoice for the project, account 123-45-6789", 1}};
+  TestArea innerArea{{"SSN 123-45-6789 and card 4111 1111 1111 1111", 1}};
+  NestedScan nested(inner, innerArea);
+  std::string log, list;
+  unsigned long const score = outer.scan(&outerArea, 1000000, &nested, log, list);
+  EXPECT_EQ(vmund_test::scanProfile(outer, outerArea, 1000000, false).score, score);
+  ASSERT_FALSE(nested.scores.empty());
+  unsigned long const innerReference = vmund_test::scanProfile(inner, innerArea, 1000, false).score;
+  EXPECT_NE(innerReference, 0u);
+  for (unsigned long s : nested.scores) EXPECT_EQ(s, innerReference);
+}
+
+}  // namespace

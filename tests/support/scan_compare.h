@@ -1,0 +1,92 @@
+// Runs a dictionary both ways, planned and reference, and says how they
+// differ: for the tests and the fuzzer that hold the planned scan to the
+// reference byte for byte.
+#ifndef VESSAMUND_TESTS_SUPPORT_SCAN_COMPARE_H_
+#define VESSAMUND_TESTS_SUPPORT_SCAN_COMPARE_H_
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "scan/profile_scan_access.h"
+#include "scan/scan_plan.h"
+#include "vessamund/scanner.h"
+
+namespace vmund_test {
+
+// Every report exactly: identifier pointer, where the match is, its length.
+class ExactLogger : public Vessamund::DictionaryMatchLogger {
+ public:
+  struct Report {
+    char const* pattern;
+    char const* match;
+    unsigned int length;
+    bool operator==(Report const& o) const {
+      return pattern == o.pattern && match == o.match && length == o.length;
+    }
+  };
+  void log(char const* pattern, char const* match, unsigned int length) override {
+    reports.push_back(Report{pattern, match, length});
+  }
+  std::vector<Report> reports;
+};
+
+// Each item of `scanner` scanned with `plan` and on its own, in dictionary
+// order, each with `budget`. Returns "" when every score and every report
+// (identifier, position, length, order) agree, else the first difference.
+inline std::string compareItems(Vessamund::ProfileDictionaryScanner const& scanner,
+                                Vessamund::internal::ScanPlan const& plan,
+                                Vessamund::DScanAreaImpl& area, unsigned long budget) {
+  Vessamund::internal::PlannedScan run(&plan, &area);
+  size_t index = 0;
+  for (auto const& ref : scanner.itemList()) {
+    Vessamund::DictionaryItemImpl& item = *ref.get();
+    ExactLogger planned, reference;
+    unsigned long const a = run.scanItem(index, item, budget, planned);
+    unsigned long const b = item.scan(&area, budget, reference);
+    if (a != b || !(planned.reports == reference.reports)) {
+      std::ostringstream out;
+      out << "item " << index << " '" << item.pattern << "' budget " << budget << ": score "
+          << a << " planned, " << b << " reference; reports " << planned.reports.size()
+          << " planned, " << reference.reports.size() << " reference";
+      return out.str();
+    }
+    ++index;
+  }
+  return "";
+}
+
+struct ScanOutcome {
+  unsigned long score;
+  std::string matchLog;
+  std::string scoreList;
+};
+
+// The whole dictionary scan, planned or reference, from given strings.
+inline ScanOutcome scanProfile(Vessamund::ProfileDictionaryScanner& scanner,
+                               Vessamund::DScanAreaImpl& area, unsigned long budget,
+                               bool planned, std::string const& matchLog = "",
+                               std::string const& scoreList = "") {
+  ScanOutcome o{0, matchLog, scoreList};
+  o.score = planned ? scanner.scan(&area, budget, nullptr, o.matchLog, o.scoreList)
+                    : Vessamund::internal::ProfileScanAccess::scanReference(
+                          scanner, &area, budget, nullptr, o.matchLog, o.scoreList);
+  return o;
+}
+
+// Both whole scans; "" when they agree, else both outcomes.
+inline std::string compareScans(Vessamund::ProfileDictionaryScanner& scanner,
+                                Vessamund::DScanAreaImpl& area, unsigned long budget,
+                                std::string const& matchLog = "") {
+  ScanOutcome const a = scanProfile(scanner, area, budget, true, matchLog);
+  ScanOutcome const b = scanProfile(scanner, area, budget, false, matchLog);
+  if (a.score == b.score && a.matchLog == b.matchLog && a.scoreList == b.scoreList) return "";
+  std::ostringstream out;
+  out << "budget " << budget << ": planned " << a.score << " [" << a.scoreList << "] "
+      << a.matchLog << "\n reference " << b.score << " [" << b.scoreList << "] " << b.matchLog;
+  return out.str();
+}
+
+}  // namespace vmund_test
+
+#endif  // VESSAMUND_TESTS_SUPPORT_SCAN_COMPARE_H_
