@@ -38,8 +38,8 @@ struct ClassTable {
     for (int c = '0'; c <= '9'; ++c) of[c] = kDigit, de[c] = true;
     for (int c = 'A'; c <= 'Z'; ++c) of[c] = kUpper;
     for (int c = 'a'; c <= 'z'; ++c) of[c] = kLower;
-    of[' '] = of['\t'] = kBlank;
-    of['-'] = of['.'] = kMark;
+    of[0x20] = of[0x09] = kBlank;  // space, tab
+    of[0x2d] = of[0x2e] = kMark;   // hyphen, full stop
     for (char const* p = "CFGHJKLMNPRTVWXYZ"; *p != '\0'; ++p) de[static_cast<unsigned char>(*p)] = true;
   }
 };

@@ -1,0 +1,67 @@
+// The planned scan must give byte for byte what the reference scan gives, on
+// any message. Input: parts separated by 0xFF bytes, each opening with its
+// flags byte (kinds and the line-break bit); the first byte of the input
+// picks the budget. Compares whole dictionary scans and each item's scores
+// and logger calls; traps on the first difference.
+#include <climits>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "support/mixed_policy.h"
+#include "support/scan_compare.h"
+
+namespace {
+
+struct Policy {
+  std::vector<Vessamund::Ref<Vessamund::DictionaryScannerImpl>> handles;
+  std::vector<Vessamund::ProfileDictionaryScanner*> scanners;
+  Policy() {
+    for (auto const& rows : {vmund_test::mixedPolicy(), vmund_test::policyDetectors()}) {
+      scanners.push_back(vmund_test::makeScanner(rows));
+      handles.emplace_back(scanners.back());
+      Vessamund::internal::ProfileScanAccess::prepare(*scanners.back());
+    }
+  }
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
+  static Policy policy;
+  if (size < 1) return 0;
+  // The reference scan reads every part once per item: keep inputs small
+  // enough for many runs a second.
+  size = size > 16384 ? 16384 : size;
+  static unsigned long const kBudgets[] = {1, 3, 20, 1000, ULONG_MAX};
+  unsigned long const budget = kBudgets[data[0] % 5];
+  vmund_test::TestArea area;
+  std::string const rest(reinterpret_cast<char const*>(data + 1), size - 1);
+  size_t start = 0;
+  while (start <= rest.size()) {
+    size_t end = rest.find('\xff', start);
+    if (end == std::string::npos) end = rest.size();
+    std::string part = rest.substr(start, end - start);
+    uint16_t flags = 1;
+    if (!part.empty()) {
+      flags = static_cast<uint8_t>(part[0]);
+      part.erase(0, 1);
+    }
+    area.add(part, flags);
+    start = end + 1;
+  }
+  for (auto* scanner : policy.scanners) {
+    std::string diff = vmund_test::compareScans(*scanner, area, budget);
+    if (diff.empty()) {
+      diff = vmund_test::compareItems(
+          *scanner, Vessamund::internal::ProfileScanAccess::prepare(*scanner), area, budget);
+    }
+    if (!diff.empty()) {
+      std::fprintf(stderr, "%s: %s\n", scanner->dictionaryName().c_str(), diff.c_str());
+      __builtin_trap();
+    }
+  }
+  return 0;
+}
