@@ -1,19 +1,35 @@
 // The identifier features (identifier_features.h): the pass over a part, and
-// which expression uses which feature with what reach.
+// which expression uses which feature with what reach and lead.
 //
 // Terms. A candidate is a match of an expression: leading context,
-// identifier, trailing context. The leading context is empty (a line start
-// or, for isin, a word boundary), one character, or a blank run after a
-// digit. Every separator inside an identifier is a hyphen, a full stop, a
-// blank run or nothing (the expressions repeat one separator with a
+// identifier, trailing context. In every expression but isin's the leading
+// context is empty after a line break or at the text's start (^ with any
+// line break ending a line), one delimiter character, or a blank run or a
+// full stop or comma after a digit; so the byte before an identifier is a
+// line break, a delimiter, a blank, a full stop or comma, or there is none
+// (mayLead), and the leading context spans at most kShort bytes when its
+// blank run is short. The trailing context begins with a line break (for
+// $), a blank, a full stop or comma, or a closing delimiter, or the text
+// ends (mayTrail). isin's identifier sits between word boundaries instead.
+// Every separator inside an identifier is a hyphen, a full stop, a blank
+// run or nothing (the expressions repeat one separator with a
 // back-reference, or allow an optional blank run). A blank run is short when
 // it is shorter than kLongBlankRun, so it spans at most kShort bytes.
 //
-// The pass reads the part in blocks of 16 bytes turned into bit masks, and
-// looks closer only at digits (most of a message has none), so it costs a
-// few operations per block.
+// A feature is found where its whole identifier, read backwards from its
+// last digit with any separator between blocks, is bounded by those
+// characters; so every identifier of the expression is found, at its end,
+// with `from` at its first character, and its candidate starts at most a
+// short leading context before: lead kShort (0 for isin). Reach, an upper
+// bound on end - start, follows from the longest identifier with short
+// separators.
+//
+// The pass reads the part in blocks of 16 bytes turned into bit masks and
+// looks closer only at digits (most of a message has none), and at a digit
+// only when it ends a run of digits followed by a possible trailing context.
 #include "items/identifier_features.h"
 
+#include <cstring>
 #include <vector>
 
 #ifdef __SSE2__
@@ -33,19 +49,26 @@ enum Class : uint8_t { kOther, kDigit, kUpper, kLower, kBlank, kMark };
 
 struct ClassTable {
   uint8_t of[256];
-  bool de[256];  // the characters of a German passport number
-  constexpr ClassTable() : of(), de() {
+  bool de[256];     // the characters of a German passport number
+  bool lead[256];   // bytes an identifier may follow (see mayLead)
+  bool trail[256];  // bytes an identifier may be followed by (see mayTrail)
+  constexpr ClassTable() : of(), de(), lead(), trail() {
     for (int c = '0'; c <= '9'; ++c) of[c] = kDigit, de[c] = true;
     for (int c = 'A'; c <= 'Z'; ++c) of[c] = kUpper;
     for (int c = 'a'; c <= 'z'; ++c) of[c] = kLower;
     of[0x20] = of[0x09] = kBlank;  // space, tab
     of[0x2d] = of[0x2e] = kMark;   // hyphen, full stop
     for (char const* p = "CFGHJKLMNPRTVWXYZ"; *p != '\0'; ++p) de[static_cast<unsigned char>(*p)] = true;
+    // Line breaks (any ends a line): LF, VT, FF, CR, NEL.
+    for (int c : {0x0a, 0x0b, 0x0c, 0x0d, 0x85}) lead[c] = trail[c] = true;
+    for (char const* p = "[({:;\"' \t>.,"; *p != '\0'; ++p) lead[static_cast<unsigned char>(*p)] = true;
+    for (char const* p = "])}:;\"' \t<.,"; *p != '\0'; ++p) trail[static_cast<unsigned char>(*p)] = true;
   }
 };
 constexpr ClassTable kClass;
 
 inline uint8_t classOf(char c) { return kClass.of[static_cast<unsigned char>(c)]; }
+inline bool isDigit(char c) { return classOf(c) == kDigit; }
 inline bool isAlnum(char c) {
   uint8_t const k = classOf(c);
   return k == kDigit || k == kUpper || k == kLower;
@@ -54,92 +77,121 @@ inline bool isLetter(char c) {
   uint8_t const k = classOf(c);
   return k == kUpper || k == kLower;
 }
+inline bool isWord(char c) { return isAlnum(c) || c == '_'; }
 
-// Where a separator that ends just before `end` begins: a hyphen (or, with
-// `stop`, a full stop), a blank run, or nothing. A blank run is taken whole:
-// what precedes a separator in an identifier is a letter or digit, never a
-// blank.
-inline uint32_t skipSeparatorBack(char const* text, uint32_t end, bool stop = false) {
-  if (end > 0 && (text[end - 1] == '-' || (stop && text[end - 1] == '.'))) return end - 1;
+// Whether an identifier may begin at `start` (after its leading context),
+// and whether one may end just before `next` (its trailing context).
+inline bool mayLead(char const* text, uint32_t start) {
+  return start == 0 || kClass.lead[static_cast<unsigned char>(text[start - 1])];
+}
+inline bool mayTrail(char const* text, uint32_t length, uint32_t next) {
+  return next == length || kClass.trail[static_cast<unsigned char>(text[next])];
+}
+
+// Where a separator that ends just before `end` begins: a hyphen, a full
+// stop, a blank run, or nothing. A blank run is taken whole: what precedes
+// a separator in an identifier is a letter or digit, never a blank.
+inline uint32_t skipSeparatorBack(char const* text, uint32_t end) {
+  if (end > 0 && (text[end - 1] == '-' || text[end - 1] == '.')) return end - 1;
   while (end > 0 && classOf(text[end - 1]) == kBlank) --end;
   return end;
 }
 
-// Whether the `count` bytes before `end` are all digits (or all letters).
-inline bool digitsBefore(char const* text, uint32_t end, uint32_t count) {
-  if (end < count) return false;
-  for (uint32_t i = end - count; i < end; ++i) {
-    if (classOf(text[i]) != kDigit) return false;
-  }
-  return true;
+// The same forwards, from `at`.
+inline uint32_t skipSeparator(char const* text, uint32_t length, uint32_t at) {
+  if (at < length && (text[at] == '-' || text[at] == '.')) return at + 1;
+  while (at < length && classOf(text[at]) == kBlank) ++at;
+  return at;
 }
-inline bool lettersBefore(char const* text, uint32_t end, uint32_t count) {
-  if (end < count) return false;
-  for (uint32_t i = end - count; i < end; ++i) {
-    if (!isLetter(text[i])) return false;
+
+// Steps back over `count` bytes of a kind before *end; false if they are not.
+template <bool (*kKind)(char)>
+inline bool back(char const* text, uint32_t* end, uint32_t count) {
+  if (*end < count) return false;
+  for (uint32_t i = *end - count; i < *end; ++i) {
+    if (!kKind(text[i])) return false;
   }
+  *end -= count;
   return true;
 }
 
-// The bytes the leading context of the standard frame can end with: its
-// delimiters, a blank or full stop or comma after a digit, and, for a line
-// start (^ with any line break ending a line), the line breaks CR, LF, VT,
-// FF and NEL.
-struct LeadingContext {
-  bool can[256];
-  constexpr LeadingContext() : can() {
-    for (char const* p = "[({:;\"' \t>.,\n\r\x0b\x0c"; *p != '\0'; ++p) {
-      can[static_cast<unsigned char>(*p)] = true;
-    }
-    can[0x85] = true;
-  }
+// Identifiers made of digit blocks, read backwards from their last digit.
+// A block boundary inside a run of digits is an empty separator; one
+// between runs is the separator there. Each shape lists its block lengths
+// and, when the expression fixes them, the digits it may begin with.
+struct DigitShape {
+  IdentifierFeature feature;
+  uint8_t count;
+  uint8_t blocks[7];
+  char const* prefixes;  // comma-separated; null: any
 };
-constexpr LeadingContext kLeadingContext;
 
-// Whether an identifier may begin at `start`: at the text's start, or
-// after a byte its leading context can end with.
-inline bool mayLead(char const* text, uint32_t start) {
-  return start == 0 || kLeadingContext.can[static_cast<unsigned char>(text[start - 1])];
-}
+constexpr DigitShape kDigitShapes[] = {
+    {kCanSin, 3, {3, 3, 3}, "0,1,2,3,4,5,6,7,9"},
+    {kSsnItin, 3, {3, 2, 4}, nullptr},
+    {kAba, 3, {4, 4, 1}, nullptr},
+    {kUkNhs, 3, {3, 3, 4}, nullptr},
+    {kUsEin, 2, {2, 7}, nullptr},
+    {kFrCni, 3, {2, 2, 8}, nullptr},
+    {kInsee, 7, {1, 2, 2, 2, 3, 3, 2}, nullptr},
+    {kInsee, 7, {1, 2, 2, 3, 2, 3, 2}, nullptr},
+    {kCard16, 4, {4, 4, 4, 4}, "4,35,51,52,53,54,55,65,6011"},
+    {kCard15, 3, {4, 6, 5}, "34,37,1800,2131"},
+    {kCard14, 3, {4, 6, 4}, "300,301,302,303,304,305,36,38"},
+    {kPassport9, 1, {9}, nullptr},
+};
 
-// frpspt's identifier: 2 digits, separator, 2 letters, the separator, 5
-// digits, the last at `at`. Read backwards, each step has one reading.
-bool frShape(char const* text, uint32_t at) {
+// The runs of digits before a digit that ends one, last run first, with the
+// separators between them: where each run starts and how long it is.
+struct Runs {
+  static constexpr int kMax = 7;
+  uint32_t start[kMax];
+  uint32_t length[kMax];
+  int count = 0;
+};
+
+void readRuns(char const* text, uint32_t at, Runs& runs) {
   uint32_t end = at + 1;
-  if (!digitsBefore(text, end, 5)) return false;
-  end = skipSeparatorBack(text, end - 5, true);
-  if (!lettersBefore(text, end, 2)) return false;
-  end = skipSeparatorBack(text, end - 2, true);
-  return digitsBefore(text, end, 2);
-}
-
-// Whether the `count` bytes before `end` are all letters or digits.
-inline bool alnumBefore(char const* text, uint32_t end, uint32_t count) {
-  if (end < count) return false;
-  for (uint32_t i = end - count; i < end; ++i) {
-    if (!isAlnum(text[i])) return false;
+  while (runs.count < Runs::kMax) {
+    uint32_t start = end;
+    while (start > 0 && isDigit(text[start - 1])) --start;
+    runs.start[runs.count] = start;
+    runs.length[runs.count] = end - start;
+    ++runs.count;
+    uint32_t const before = skipSeparatorBack(text, start);
+    if (before == start || before == 0 || !isDigit(text[before - 1])) return;
+    end = before;
   }
-  return true;
 }
 
-// isin's identifier ends: nine letters or digits, its separator, a digit.
-// `at` is that digit.
-bool isinTail(char const* text, uint32_t at) {
-  return alnumBefore(text, skipSeparatorBack(text, at), 9);
-}
-
-// cusip's identifier: 3 digits, 3 letters or digits, separator, 2 letters or
-// digits, separator, a digit at `at`. Read backwards, each step has one
-// reading, so this is exactly the pattern with a free choice of separator.
-bool cusipShape(char const* text, uint32_t at) {
-  uint32_t end = skipSeparatorBack(text, at);
-  if (!alnumBefore(text, end, 2)) return false;
-  end = skipSeparatorBack(text, end - 2);
-  if (!alnumBefore(text, end, 3) || end < 6) return false;
-  for (uint32_t i = end - 6; i < end - 3; ++i) {
-    if (classOf(text[i]) != kDigit) return false;
+bool startsWithOneOf(char const* text, uint32_t start, uint32_t length, char const* prefixes) {
+  for (char const* p = prefixes; *p != '\0';) {
+    char const* comma = std::strchr(p, ',');
+    size_t const n = comma != nullptr ? static_cast<size_t>(comma - p) : std::strlen(p);
+    if (start + n <= length && std::memcmp(text + start, p, n) == 0) return true;
+    p += n + (comma != nullptr ? 1 : 0);
   }
-  return true;
+  return false;
+}
+
+// Where an identifier of `shape` ending with the runs begins, or -1.
+int64_t matchShape(char const* text, uint32_t length, Runs const& runs, DigitShape const& shape) {
+  int run = 0;
+  uint32_t left = runs.length[0];
+  for (int b = shape.count - 1; b >= 0; --b) {
+    if (left < shape.blocks[b]) return -1;
+    left -= shape.blocks[b];
+    if (left == 0 && b > 0) {
+      if (++run >= runs.count) return -1;
+      left = runs.length[run];
+    }
+  }
+  // Digits before the first block: it would not follow a leading context.
+  if (left != 0) return -1;
+  uint32_t const start = runs.start[run];
+  if (!mayLead(text, start)) return -1;
+  if (shape.prefixes != nullptr && !startsWithOneOf(text, start, length, shape.prefixes)) return -1;
+  return start;
 }
 
 // The bytes of one block of up to 16, as bit masks (bit k: byte k).
@@ -204,6 +256,11 @@ inline unsigned highRun(unsigned bits, unsigned n) {
 // The pass: blocks of 16 bytes as bit masks. Blank runs and passport runs
 // carry from block to block; digit chains are followed digit by digit,
 // judging the bytes between two digits directly.
+constexpr unsigned kDigitShapeFeatures =
+    (1u << kCanSin) | (1u << kSsnItin) | (1u << kAba) | (1u << kUkNhs) | (1u << kUsEin) |
+    (1u << kFrCni) | (1u << kInsee) | (1u << kCard16) | (1u << kCard15) | (1u << kCard14) |
+    (1u << kPassport9);
+
 class Finder {
  public:
   Finder(char const* text, uint32_t length, unsigned int wanted, FeatureSink& sink)
@@ -249,21 +306,23 @@ class Finder {
       endBlankRun(at + leading);
       blankRun_ = highRun(m.blanks, n);
     }
-    // Passport runs: report every character that ends a run of ten.
-    if (want(kDeRun)) {
+    // Passport runs: a run of exactly ten between a leading and a trailing
+    // context is depspt's identifier; any run of ten is looked at.
+    if (want(kDePassport)) {
       unsigned const p = m.passport & all;
       if (p == all) {
-        for (unsigned k = 0; k < n; ++k) {
-          if (++deRun_ >= 10) sink_.feature(kDeRun, at + k + 1, at + k + 1 - 10);
-        }
+        for (unsigned k = 0; k < n; ++k) deChar(at + k);
       } else {
         unsigned const leading = lowRun(p, n);
         unsigned run = p;
         for (int k = 1; k < 10; ++k) run &= p >> k;
         if (run != 0 || deRun_ + leading >= 10) {
           for (unsigned k = 0; k < n; ++k) {
-            deRun_ = (p >> k) & 1u ? deRun_ + 1 : 0;
-            if (deRun_ >= 10) sink_.feature(kDeRun, at + k + 1, at + k + 1 - 10);
+            if ((p >> k) & 1u) {
+              deChar(at + k);
+            } else {
+              deRun_ = 0;
+            }
           }
         }
         deRun_ = highRun(p, n);
@@ -274,41 +333,118 @@ class Finder {
     }
   }
 
-  // Whether the bytes between the digits at `last` and `next` join them in
-  // a chain: nothing, one hyphen or full stop, or a blank run.
-  bool joins(uint32_t last, uint32_t next) const {
-    uint32_t const n = next - last - 1;
-    if (n == 0) return true;
-    char const c = text_[last + 1];
-    if (n == 1 && (c == '-' || c == '.')) return true;
-    for (uint32_t k = last + 1; k < next; ++k) {
-      if (classOf(text_[k]) != kBlank) return false;
+  void deChar(uint32_t i) {
+    if (++deRun_ < 10) return;
+    uint32_t const start = i + 1 - 10;
+    if (mayLead(text_, start) && mayTrail(text_, length_, i + 1)) {
+      sink_.feature(kDePassport, i + 1, start);
     }
-    return true;
   }
 
   void digit(uint32_t i) {
-    bool const adjacent = haveDigit_ && lastDigit_ + 1 == i;
-    if (haveDigit_ && joins(lastDigit_, i)) {
-      ++chain_;
-    } else {
-      chain_ = 1;
-      chainStart_ = i;
-    }
-    digitRun_ = adjacent ? digitRun_ + 1 : 1;
+    digitRun_ = haveDigit_ && lastDigit_ + 1 == i ? digitRun_ + 1 : 1;
     haveDigit_ = true;
     lastDigit_ = i;
     uint32_t const end = i + 1;
-    if (chain_ >= 6 && want(kChain6)) sink_.feature(kChain6, end, chainStart_);
-    if (chain_ >= 9 && want(kChain9)) sink_.feature(kChain9, end, chainStart_);
-    if (chain_ >= 14 && want(kChain14)) sink_.feature(kChain14, end, chainStart_);
-    if (digitRun_ >= 5 && want(kFrShape) && frShape(text_, i)) sink_.feature(kFrShape, end, end);
-    if (digitRun_ == 2 && i >= 3 && isLetter(text_[i - 2]) && isLetter(text_[i - 3]) &&
-        mayLead(text_, i - 3) && want(kIbanStart)) {
+    // Two letters and two digits open an iban, digits may follow.
+    if (digitRun_ == 2 && want(kIbanStart) && i >= 3 && isLetter(text_[i - 2]) &&
+        isLetter(text_[i - 3]) && mayLead(text_, i - 3)) {
       sink_.feature(kIbanStart, end, i - 3);
     }
-    if (want(kIsinTail) && isinTail(text_, i)) sink_.feature(kIsinTail, end, end);
-    if (want(kCusipShape) && cusipShape(text_, i)) sink_.feature(kCusipShape, end, end);
+    // Every other identifier ends with a run of digits.
+    if (end < length_ && isDigit(text_[end])) return;
+    if (want(kUkni)) ukni(i);
+    if (want(kIsin) && (end == length_ || !isWord(text_[end]))) isin(i);
+    if (!mayTrail(text_, length_, end)) return;
+    if ((wanted_ & kDigitShapeFeatures) != 0) {
+      Runs runs;
+      readRuns(text_, i, runs);
+      for (DigitShape const& shape : kDigitShapes) {
+        if (!want(shape.feature)) continue;
+        int64_t const start = matchShape(text_, length_, runs, shape);
+        if (start >= 0) sink_.feature(shape.feature, end, static_cast<uint32_t>(start));
+      }
+    }
+    // uspspt's other form: a letter and seven digits.
+    if (digitRun_ == 7 && want(kPassport9) && i >= 7 && isLetter(text_[i - 7]) &&
+        mayLead(text_, i - 7)) {
+      sink_.feature(kPassport9, end, i - 7);
+    }
+    if (want(kDea)) dea(i);
+    if (want(kFrPassport)) frPassport(i);
+    if (want(kCusip)) cusip(i);
+  }
+
+  // usdea: one of A B F G M P R, one of those or 9, separator, 6 digits,
+  // separator, the digit at `at`.
+  void dea(uint32_t at) {
+    uint32_t end = at + 1;
+    if (!back<isDigit>(text_, &end, 1)) return;
+    end = skipSeparatorBack(text_, end);
+    if (!back<isDigit>(text_, &end, 6)) return;
+    end = skipSeparatorBack(text_, end);
+    if (end < 2) return;
+    auto in = [](char c, char const* set) { return c != '\0' && std::strchr(set, c) != nullptr; };
+    if (!in(text_[end - 1], "ABFGMPR9") || !in(text_[end - 2], "ABFGMPR")) return;
+    if (mayLead(text_, end - 2)) sink_.feature(kDea, at + 1, end - 2);
+  }
+
+  // ukni: two letters, three pairs of digits, the last pair ending at `at`,
+  // separated, then a separator and a letter A to D.
+  void ukni(uint32_t at) {
+    uint32_t end = at + 1;
+    for (int pair = 0; pair < 3; ++pair) {
+      if (pair != 0) end = skipSeparatorBack(text_, end);
+      if (!back<isDigit>(text_, &end, 2)) return;
+    }
+    end = skipSeparatorBack(text_, end);
+    if (!back<isLetter>(text_, &end, 2) || !mayLead(text_, end)) return;
+    uint32_t const letter = skipSeparator(text_, length_, at + 1);
+    if (letter >= length_) return;
+    char const c = text_[letter];
+    if (((c >= 'a' && c <= 'd') || (c >= 'A' && c <= 'D')) && mayTrail(text_, length_, letter + 1)) {
+      sink_.feature(kUkni, at + 1, end);
+    }
+  }
+
+  // frpspt: 2 digits, separator, 2 letters, separator, 5 digits ending at
+  // `at`.
+  void frPassport(uint32_t at) {
+    uint32_t end = at + 1;
+    if (!back<isDigit>(text_, &end, 5)) return;
+    end = skipSeparatorBack(text_, end);
+    if (!back<isLetter>(text_, &end, 2)) return;
+    end = skipSeparatorBack(text_, end);
+    if (back<isDigit>(text_, &end, 2) && mayLead(text_, end)) {
+      sink_.feature(kFrPassport, at + 1, end);
+    }
+  }
+
+  // cusip: 3 digits, 3 letters or digits, separator, 2 letters or digits,
+  // separator, the digit at `at`.
+  void cusip(uint32_t at) {
+    uint32_t end = at + 1;
+    if (!back<isDigit>(text_, &end, 1)) return;
+    end = skipSeparatorBack(text_, end);
+    if (!back<isAlnum>(text_, &end, 2)) return;
+    end = skipSeparatorBack(text_, end);
+    if (back<isAlnum>(text_, &end, 3) && back<isDigit>(text_, &end, 3) && mayLead(text_, end)) {
+      sink_.feature(kCusip, at + 1, end);
+    }
+  }
+
+  // isin: at a word start, 2 letters, separator, 9 letters or digits,
+  // separator, the digit at `at`; a word ends after it (checked by the
+  // caller).
+  void isin(uint32_t at) {
+    uint32_t end = at + 1;
+    if (!back<isDigit>(text_, &end, 1)) return;
+    end = skipSeparatorBack(text_, end);
+    if (!back<isAlnum>(text_, &end, 9)) return;
+    end = skipSeparatorBack(text_, end);
+    if (back<isLetter>(text_, &end, 2) && (end == 0 || !isWord(text_[end - 1]))) {
+      sink_.feature(kIsin, at + 1, end);
+    }
   }
 
   char const* const text_;
@@ -317,8 +453,6 @@ class Finder {
   FeatureSink& sink_;
   bool haveDigit_ = false;
   uint32_t lastDigit_ = 0;   // the last digit seen
-  uint32_t chain_ = 0;       // digits in the chain that ends there
-  uint32_t chainStart_ = 0;  // where that chain's first digit is
   uint32_t digitRun_ = 0;    // consecutive digits ending there
   uint32_t deRun_ = 0;       // consecutive passport characters so far
   uint32_t blankRun_ = 0;    // consecutive blanks so far
@@ -339,64 +473,39 @@ struct ExpressionFeatures {
   FeatureUse uses[2];
 };
 
-// Reach = the leading context (kShort) plus the most bytes of the identifier
-// up to and including the character the feature is found at, with every
-// separator short (kShort). Each row says which characters those are.
-//
-// Lead, for the chains: the identifier's digits up to the feature are all
-// in the chain (its separators all join chains), so an identifier that
-// begins with a digit begins in the chain, and its leading context starts
-// at most one byte before the chain (a blank run or full stop after a digit
-// joins the chain too). An identifier that begins with letters begins at
-// most those letters and a separator before the chain, its context a short
-// run before that.
-constexpr uint32_t kDigitLead = 1;
+// Reach: the leading context (kShort) and the longest identifier with
+// short separators; lead: the leading context.
 std::vector<ExpressionFeatures> buildTable() {
   constexpr uint32_t S = kShort;
   std::vector<ExpressionFeatures> table = {
-      // 3-3-3: the ninth digit, after two separators.
-      {cansin_expr.get(), 1, {{kChain9, S + 9 + 2 * S, kDigitLead}}},
-      // 3-2-4, never unseparated: the ninth digit, after two separators.
-      {usssn_expr.get(), 1, {{kChain9, S + 9 + 2 * S, kDigitLead}}},
-      // 4-4-1: the ninth digit, after two separators.
-      {aba_expr.get(), 1, {{kChain9, S + 9 + 2 * S, kDigitLead}}},
-      // 3-2-4: the ninth digit, after two separators.
-      {itin_expr.get(), 1, {{kChain9, S + 9 + 2 * S, kDigitLead}}},
-      // 3-3-4: the ninth digit, after two separators.
-      {uknhs_expr.get(), 1, {{kChain9, S + 9 + 2 * S, kDigitLead}}},
-      // 2-7: the ninth digit, after one separator.
-      {usein_expr.get(), 1, {{kChain9, S + 9 + S, kDigitLead}}},
-      // 2, separator, month, optional run, 8: the ninth digit, after two.
-      {frcni_expr.get(), 1, {{kChain9, S + 9 + 2 * S, kDigitLead}}},
-      // 1, 2, 2, then 2+3 or 3+2, 3, 2 with a separator or optional run
-      // between each: the ninth digit comes after at most four of them.
-      {insee_expr.get(), 1, {{kChain9, S + 9 + 4 * S, kDigitLead}}},
-      // Nine digits.
-      {ukpspt_expr.get(), 1, {{kChain9, S + 9, kDigitLead}}},
-      // Nine digits, or a letter and seven: the sixth digit, at most 7 in.
-      {uspspt_expr.get(), 1, {{kChain6, S + 7, 1 + S}}},
-      // Two letters, separator, six digits: the sixth of those.
-      {usdea_expr.get(), 1, {{kChain6, S + 2 + S + 6, 2 + S + S}}},
-      // Two letters and three pairs of digits, separated: the last digit.
-      {ukni_expr.get(), 1, {{kChain6, S + 2 + S + 2 + S + 2 + S + 2, 2 + S + S}}},
-      // 2 digits, 2 letters, 5 digits, separated: the last digit.
-      {frpspt_expr.get(), 1, {{kFrShape, S + 2 + S + 2 + S + 5, kNoFeatureLead}}},
-      // The whole identifier, ending with its digit.
-      {cusip_expr.get(), 1, {{kCusipShape, S + 3 + 3 + S + 2 + S + 1, kNoFeatureLead}}},
-      // No leading context; the whole identifier, ending with its digit.
-      {isin_expr.get(), 1, {{kIsinTail, 2 + S + 9 + S + 1, kNoFeatureLead}}},
-      // Two letters and two digits open every identifier, after the
-      // leading context.
-      {iban_expr.get(), 1, {{kIbanStart, S + 4, kNoFeatureLead}}},
-      // Ten of the passport characters.
-      {depspt_expr.get(), 1, {{kDeRun, S + 10, kNoFeatureLead}}},
+      {cansin_expr.get(), 1, {{kCanSin, S + 9 + 2 * S, S}}},
+      {usssn_expr.get(), 1, {{kSsnItin, S + 9 + 2 * S, S}}},
+      {itin_expr.get(), 1, {{kSsnItin, S + 9 + 2 * S, S}}},
+      {aba_expr.get(), 1, {{kAba, S + 9 + 2 * S, S}}},
+      {uknhs_expr.get(), 1, {{kUkNhs, S + 10 + 2 * S, S}}},
+      {usein_expr.get(), 1, {{kUsEin, S + 9 + S, S}}},
+      {frcni_expr.get(), 1, {{kFrCni, S + 12 + 2 * S, S}}},
+      {insee_expr.get(), 1, {{kInsee, S + 15 + 6 * S, S}}},
+      {ukpspt_expr.get(), 1, {{kPassport9, S + 9, S}}},
+      {uspspt_expr.get(), 1, {{kPassport9, S + 9, S}}},
+      {usdea_expr.get(), 1, {{kDea, S + 2 + S + 6 + S + 1, S}}},
+      // Found at its last digit, before the separator and the letter.
+      {ukni_expr.get(), 1, {{kUkni, S + 2 + S + 2 + S + 2 + S + 2, S}}},
+      {frpspt_expr.get(), 1, {{kFrPassport, S + 2 + S + 2 + S + 5, S}}},
+      {cusip_expr.get(), 1, {{kCusip, S + 3 + 3 + S + 2 + S + 1, S}}},
+      // No leading context: the word boundary is empty.
+      {isin_expr.get(), 1, {{kIsin, 2 + S + 9 + S + 1, 0}}},
+      // Found at its fourth character.
+      {iban_expr.get(), 1, {{kIbanStart, S + 4, S}}},
+      {depspt_expr.get(), 1, {{kDePassport, S + 10, S}}},
   };
-  // 4-4-4-4: the fourteenth digit, after three separators; 4-6-5 and 4-6-4:
-  // after two.
-  uint32_t const fourBlocks = S + 14 + 3 * S, threeBlocks = S + 14 + 2 * S;
-  uint32_t const cardReach[9] = {fourBlocks, fourBlocks,  threeBlocks, threeBlocks, fourBlocks,
-                                 threeBlocks, threeBlocks, fourBlocks, fourBlocks};
-  for (int i = 0; i < 9; ++i) table.push_back({cc_expr[i].get(), 1, {{kChain14, cardReach[i], kDigitLead}}});
+  // 4-4-4-4 (elements 0, 1, 4, 7, 8), 4-6-5 (2, 3), 4-6-4 (5, 6).
+  IdentifierFeature const cards[9] = {kCard16, kCard16, kCard15, kCard15, kCard16,
+                                      kCard14, kCard14, kCard16, kCard16};
+  uint32_t const reach[9] = {S + 16 + 3 * S, S + 16 + 3 * S, S + 15 + 2 * S,
+                             S + 15 + 2 * S, S + 16 + 3 * S, S + 14 + 2 * S,
+                             S + 14 + 2 * S, S + 16 + 3 * S, S + 16 + 3 * S};
+  for (int i = 0; i < 9; ++i) table.push_back({cc_expr[i].get(), 1, {{cards[i], reach[i], S}}});
   return table;
 }
 

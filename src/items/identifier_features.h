@@ -1,15 +1,19 @@
 // The prefilter of the identifier detectors: one pass over a part that finds
-// the features every candidate of the built-in expressions
-// (predefined_patterns.h) holds, so that each expression can be searched
-// only near them (ExpressionImpl::matchesIn).
+// the shapes of the identifiers the built-in expressions (predefined_patterns.h)
+// look for, so that each expression is searched only where one of its
+// candidates can start (ExpressionImpl::matchesIn).
 //
-// A feature is found at an end offset; an expression that uses it has a
-// reach: every candidate of the expression whose text has no long blank run
-// starts at most `reach` bytes before the end of a feature found inside it.
-// Candidates with a long blank run, and every search position where the
-// engine could reach its backtracking limit, lie in the ranges the pass
-// reports around long blank runs. identifier_features.cc says why, feature
-// by feature.
+// A feature is a loose form of an identifier: its characters, its separators
+// widened to "a hyphen, a full stop, a blank run or nothing" (the two copies
+// of a separator need not agree), the character before it one that can end
+// a leading context, the character after it one that can begin a trailing
+// context. It is found at the end of the identifier's last digit (`end`),
+// with `from` where the identifier begins. Every candidate whose text has no
+// long blank run starts at most `lead` bytes before the `from` of a feature
+// of its expression found inside it. Candidates with a long blank run, and
+// every search position where the engine could reach its backtracking limit,
+// lie in the ranges the pass reports around long blank runs.
+// identifier_features.cc says why, feature by feature.
 #ifndef VESSAMUND_SRC_ITEMS_IDENTIFIER_FEATURES_H_
 #define VESSAMUND_SRC_ITEMS_IDENTIFIER_FEATURES_H_
 
@@ -20,38 +24,39 @@
 namespace Vessamund {
 namespace internal {
 
-// Separators below are what the expressions put between the blocks of an
-// identifier: a hyphen, a full stop, a blank run (spaces and tabs), or
-// nothing. "Found at" is the offset just past the character named.
+// Blocks are digits unless said otherwise; "separated" means by the widened
+// separator.
 enum IdentifierFeature : uint8_t {
-  kChain6,      // a digit ending a chain of at least 6 digits, each joined to
-  kChain9,      //   the next by a hyphen, a full stop, a blank run or nothing
-  kChain14,     //   (at least 9, at least 14)
-  kFrShape,     // a digit ending: 2 digits, a separator, 2 letters, the
-                //   separator again, 5 digits
-  kIsinTail,    // a digit after nine letters or digits and, between them, a
-                //   hyphen, a blank run or nothing
-  kCusipShape,  // a digit ending: 3 digits, 3 letters or digits, a hyphen, a
-                //   blank run or nothing, 2 letters or digits, the same
-                //   choice again
-  kIbanStart,   // a digit ending two letters and two digits, the letters at
-                //   the text's start or after a character that can lead an
-                //   identifier (see kLeadingContext in the source)
-  kDeRun,       // a character ending ten of 0-9 C F G H J K L M N P R T V W X Y Z
+  kCanSin,       // 3-3-3, the first digit 0-7 or 9
+  kSsnItin,      // 3-2-4 (usssn, and itin when it starts with 9)
+  kAba,          // 4-4-1
+  kUkNhs,        // 3-3-4
+  kUsEin,        // 2-7
+  kFrCni,        // 2-2-8
+  kInsee,        // 1-2-2, then 2-3 or 3-2, then 3-2
+  kCard16,       // 4-4-4-4 starting 4, 35, 51-55, 65 or 6011
+  kCard15,       // 4-6-5 starting 34, 37, 1800 or 2131
+  kCard14,       // 4-6-4 starting 300-305, 36 or 38
+  kPassport9,    // nine digits, or a letter and seven
+  kDea,          // one of ABFGMPR, one of ABFGMPR9, then 6-1
+  kUkni,         // two letters, then 2-2-2, then a separator and a letter A-D
+  kFrPassport,   // 2 digits, 2 letters, 5 digits, separated
+  kCusip,        // 3 digits, 3 letters or digits, 2 letters or digits, a digit
+  kIsin,         // at a word start: 2 letters, 9 letters or digits, a digit
+  kIbanStart,    // two letters and two digits (what follows may be short)
+  kDePassport,   // ten of 0-9 C F G H J K L M N P R T V W X Y Z
   kFeatureCount
 };
 
 // A blank run this long or longer is long.
 constexpr uint32_t kLongBlankRun = 16;
 
-// Receives what the pass finds, in text order.
+// Receives what the pass finds: each feature's events in text order.
 class FeatureSink {
  public:
-  // `from`: for the chains, the offset of the chain's first digit; for the
-  // other features the start of what was matched.
   virtual void feature(IdentifierFeature feature, uint32_t end, uint32_t from) = 0;
-  // Every start position whose candidate or search could reach the long
-  // blank run at [runStart, runEnd): [first, last].
+  // Every start position whose candidate or search could reach a long blank
+  // run: [first, last].
   virtual void longRun(uint32_t first, uint32_t last) = 0;
 
  protected:
@@ -63,18 +68,16 @@ class FeatureSink {
 void findIdentifierFeatures(char const* text, uint32_t length, unsigned int wanted,
                             FeatureSink& sink);
 
-// `lead`: a candidate also starts at most this many bytes before the
-// feature's `from`; kNoFeatureLead when that gives no bound.
-constexpr uint32_t kNoFeatureLead = UINT32_MAX;
-
+// `lead`: a candidate starts at most this many bytes before the feature's
+// `from`; `reach`: at most this many before its `end`.
 struct FeatureUse {
   IdentifierFeature feature;
   uint32_t reach;
   uint32_t lead;
 };
 
-// The features of one built-in expression (at most two) and their reaches;
-// returns how many. 0 for any other expression.
+// The features of one built-in expression (at most two); returns how many.
+// 0 for any other expression.
 int identifierFeaturesOf(Regex::ExpressionImpl const* expression, FeatureUse out[2]);
 
 }  // namespace internal

@@ -143,11 +143,7 @@ std::unique_ptr<ScanPlan> ScanPlan::build(std::list<Ref<DictionaryItemImpl>> con
           uint32_t& reach = featureReach[uses[k].feature];
           uint32_t& lead = featureLead[uses[k].feature];
           if (uses[k].reach > reach) reach = uses[k].reach;
-          if (uses[k].lead == kNoFeatureLead || lead == kNoLead) {
-            lead = kNoLead;
-          } else if (uses[k].lead > lead) {
-            lead = uses[k].lead;
-          }
+          if (uses[k].lead > lead) lead = uses[k].lead;
         }
         plan->features_.push_back(f);
       }

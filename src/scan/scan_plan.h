@@ -34,7 +34,7 @@ class ScanPlan {
  public:
   // Fewer items with a prefilter than this, and a scan does not pay for a
   // pass: each item reads the parts itself, as without a plan.
-  static constexpr unsigned int kMinPrefilteredItems = 2;
+  static constexpr unsigned int kMinPrefilteredItems = 1;
 
   // Builds the plan of `items`, in their order; with fewer than
   // `minPrefiltered` prefiltered items it is not worthwhile. Configuration

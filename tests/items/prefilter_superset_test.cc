@@ -115,7 +115,7 @@ bool covered(uint32_t start, FeatureUse const* uses, int count, Features const& 
     for (int i = 0; i < count; ++i) {
       if (e.feature != uses[i].feature || start > e.end) continue;
       if (e.end - start > uses[i].reach) continue;
-      if (uses[i].lead != kNoFeatureLead && start + uses[i].lead < e.from) continue;
+      if (start + uses[i].lead < e.from) continue;
       return true;
     }
   }

@@ -26,6 +26,7 @@ inline std::string denseText(std::mt19937& rng, size_t size,
       "021000021",           "900-70-0000",         "6011 0009 9013 9424", "30569309025904",
       "1800 123456 12345",   "AB 12 34 56 C",       "X1234567",   "987.65.4321",
       "3530 1113 3330 0000", "3852 000002 3237",    "6500-0000-0000-0002", "3600.000000.0008",
+      "F91234563",           "BF 123456 3",         "QQ-12-34-56-C", "ab 12 34 56 d",
   };
   static char const* const kPieces[] = {
       "-", ".", ",", " ", "\t", ":", ";", "(", ")", "[", "]", "\"", "'", ">", "<", "/",
@@ -35,7 +36,7 @@ inline std::string denseText(std::mt19937& rng, size_t size,
   // throughout: a hyphen, a full stop, a blank run up to the longest short
   // one, or nothing; the shapes of the detectors' identifiers.
   static char const* const kShapes[] = {"333", "324", "4444", "465", "464", "441", "27",
-                                        "334", "22L8", "L7", "LL6", "LL2221", "2LL5", "12235"};
+                                        "334", "22L8", "L7", "LL6", "LL222L", "2LL5", "12235"};
   static char const* const kLeads[] = {"4", "51", "55", "34", "37", "300", "36", "38",
                                        "35", "6011", "65", "1800", "9", "0", ""};
   std::uniform_int_distribution<int> pick(0, 99);
