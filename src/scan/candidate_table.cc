@@ -13,6 +13,7 @@ void CandidateTable::reset(Signal const* signals, uint32_t signalCount) {
   head_.assign(signalCount, kNoRecord);
   tail_.assign(signalCount, kNoRecord);
   records_.clear();
+  found_.clear();
   ranges_.clear();
   raw_.clear();
   partHasNul_.clear();
@@ -42,6 +43,7 @@ CandidateTable::Record* CandidateTable::recordFor(uint32_t signal) {
   records_.push_back(Record{part_, kNoRecord, 0, 0, 0, 0, 0, kNoRecord, false, false});
   if (tail == kNoRecord) {
     head_[signal] = index;
+    found_.push_back(signal);
   } else {
     records_[tail].next = index;
   }

@@ -98,6 +98,9 @@ class CandidateTable {
   // 0 without reading a part.
   bool mayMatch(uint32_t signal) const;
 
+  // True when the pass covered every part and kept everything it found.
+  bool complete() const { return complete_; }
+
   // Walks one signal's records along the parts, for one item scan.
   class Cursor {
    public:
@@ -113,9 +116,13 @@ class CandidateTable {
 
   Cursor cursor(uint32_t signal) const { return Cursor(this, signal); }
 
-  // Scratch for an item that joins several signals' ranges; reused, grown
-  // on demand.
+  // Scratch for an item that joins several signals' ranges, and for the
+  // list of items a scan asks; reused, grown on demand.
   std::vector<StartRange>& joinBuffer() { return join_; }
+  std::vector<uint32_t>& itemBuffer() { return items_; }
+
+  // The signals that have a record, in no order, each once.
+  std::vector<uint32_t> const& signalsFound() const { return found_; }
 
   // Guards against a scan started from inside another on the same thread (a
   // progress callback that scans): only the outer one may use the table.
@@ -156,6 +163,8 @@ class CandidateTable {
   std::vector<RawRange> raw_;       // this part's ranges, merged at endPart
   std::vector<uint8_t> partHasNul_;  // per part ordinal covered, where a count was kept
   std::vector<StartRange> join_;
+  std::vector<uint32_t> items_;
+  std::vector<uint32_t> found_;  // signals with a record
   uint32_t part_ = 0;              // the part being passed over
   char const* text_ = nullptr;     // its bytes
   uint32_t length_ = 0;

@@ -107,27 +107,39 @@ unsigned long ProfileDictionaryScanner::scanWith(DScanAreaImpl* area, unsigned l
       // The same items in the same order either way; the plan only spares
       // them parts where they cannot match.
       internal::PlannedScan run(planned ? plan() : nullptr, area);
-      internal::PollTimer timer(progress != nullptr ? clockSeconds() : 0, interval);
-      size_t index = 0;
-      for (auto const& item : items) {
-        if (progress != nullptr) {
-          uint32_t const now = clockSeconds();
-          if (timer.due(now)) {
-            if (!progress->poll()) break;
-            timer.polled(now);
+      if (run.active() && progress == nullptr) {
+        // Without polling, only the items the pass did not rule out are
+        // asked, in their order; the others would count nothing and log
+        // nothing.
+        for (uint32_t index : run.askedItems()) {
+          unsigned long const score =
+              run.scanItem(index, *run.item(index).operator->(), budget - total, logger);
+          total = score > ULONG_MAX - total ? ULONG_MAX : total + score;
+          if (total >= budget) break;
+        }
+      } else {
+        internal::PollTimer timer(progress != nullptr ? clockSeconds() : 0, interval);
+        size_t index = 0;
+        for (auto const& item : items) {
+          if (progress != nullptr) {
+            uint32_t const now = clockSeconds();
+            if (timer.due(now)) {
+              if (!progress->poll()) break;
+              timer.polled(now);
+            }
           }
+          // An item the plan shows to score 0 is not asked, as above.
+          if (run.skippable(index)) {
+            ++index;
+            continue;
+          }
+          unsigned long const score =
+              run.scanItem(index++, *item.operator->(), budget - total, logger);
+          // Only a budget near ULONG_MAX lets scores get this far; saturate
+          // rather than wrap round to a small score.
+          total = score > ULONG_MAX - total ? ULONG_MAX : total + score;
+          if (total >= budget) break;
         }
-        // An item the plan shows to score 0 is not asked: its scan would
-        // count nothing and log nothing.
-        if (run.skippable(index)) {
-          ++index;
-          continue;
-        }
-        unsigned long const score = run.scanItem(index++, *item.operator->(), budget - total, logger);
-        // Only a budget near ULONG_MAX lets scores get this far; saturate
-        // rather than wrap round to a small score.
-        total = score > ULONG_MAX - total ? ULONG_MAX : total + score;
-        if (total >= budget) break;
       }
     }
   }

@@ -2,6 +2,7 @@
 // pass over the parts, then each item with its hints (scan_plan.h).
 #include "scan/scan_plan.h"
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <typeinfo>
@@ -94,6 +95,7 @@ std::unique_ptr<ScanPlan> ScanPlan::build(std::list<Ref<DictionaryItemImpl>> con
   std::vector<std::vector<IdentifierFeature>> entryFeatures;
   for (auto const& ref : items) {
     Entry entry{Entry::kOpaque, 0, kNoSignal, kNoSignal};
+    plan->handles_.push_back(&ref);
     // An empty handle stays for the scan to meet in its turn.
     if (ref.empty()) {
       plan->entries_.push_back(entry);
@@ -177,22 +179,35 @@ std::unique_ptr<ScanPlan> ScanPlan::build(std::list<Ref<DictionaryItemImpl>> con
     for (int k = 0; k < f.count; ++k) f.signal[k] = plan->featureSignal_[f.signal[k]];
   }
 
+  std::vector<std::vector<uint32_t>> entriesOf(plan->signals_.size());
   auto it = items.begin();
-  for (Entry& entry : plan->entries_) {
+  for (uint32_t index = 0; index < plan->entries_.size(); ++index) {
+    Entry& entry = plan->entries_[index];
     DictionaryItemImpl const* item = (it++)->get();
-    if (entry.kind == Entry::kIdentifier) {
-      if (entry.firstFeature == kNoSignal) continue;
+    if (entry.kind == Entry::kIdentifier && entry.firstFeature != kNoSignal) {
       plan->featureArea_ |= item->scan_area;
-    } else {
-      if (entry.signal == kNoSignal) continue;
-      if (dead[entry.signal]) {
-        entry.signal = kNoSignal;
-        continue;
+      unsigned int count = 0;
+      identifierExpressions(entry.code, &count);
+      for (unsigned int i = 0; i < count; ++i) {
+        auto const& f = plan->features_[entry.firstFeature + i];
+        for (int k = 0; k < f.count; ++k) entriesOf[f.signal[k]].push_back(index);
       }
+    } else if (entry.kind != Entry::kIdentifier && entry.signal != kNoSignal &&
+               !dead[entry.signal]) {
       plan->setArea_ |= item->scan_area;
+      entriesOf[entry.signal].push_back(index);
+    } else {
+      if (entry.kind != Entry::kIdentifier) entry.signal = kNoSignal;
+      plan->alwaysAsked_.push_back(index);
+      continue;
     }
     ++plan->prefiltered_;
   }
+  for (auto const& list : entriesOf) {
+    plan->signalEntryStart_.push_back(static_cast<uint32_t>(plan->signalEntries_.size()));
+    plan->signalEntries_.insert(plan->signalEntries_.end(), list.begin(), list.end());
+  }
+  plan->signalEntryStart_.push_back(static_cast<uint32_t>(plan->signalEntries_.size()));
   return plan;
 }
 
@@ -273,6 +288,27 @@ bool PlannedScan::skippable(size_t index) {
   // Found in no part: the item's own walk would count nothing and log
   // nothing.
   return !mayMatch(entry);
+}
+
+std::vector<uint32_t> const& PlannedScan::askedItems() {
+  if (!passed_) pass();
+  std::vector<uint32_t>& asked = table_->itemBuffer();
+  asked = plan_->alwaysAsked_;
+  if (!table_->complete()) {
+    // Some part is unknown: every prefiltered item may match there.
+    for (uint32_t s = 0; s + 1 < plan_->signalEntryStart_.size(); ++s) {
+      asked.insert(asked.end(), plan_->signalEntries_.begin() + plan_->signalEntryStart_[s],
+                   plan_->signalEntries_.begin() + plan_->signalEntryStart_[s + 1]);
+    }
+  } else {
+    for (uint32_t s : table_->signalsFound()) {
+      asked.insert(asked.end(), plan_->signalEntries_.begin() + plan_->signalEntryStart_[s],
+                   plan_->signalEntries_.begin() + plan_->signalEntryStart_[s + 1]);
+    }
+  }
+  std::sort(asked.begin(), asked.end());
+  asked.erase(std::unique(asked.begin(), asked.end()), asked.end());
+  return asked;
 }
 
 unsigned long PlannedScan::scanItem(size_t index, DictionaryItemImpl& item, unsigned long budget,

@@ -66,6 +66,14 @@ class ScanPlan {
   ScanPlan() = default;
 
   std::vector<Entry> entries_;  // one per item, in the dictionary's order
+  // Each entry's handle in the dictionary's list (list nodes do not move).
+  std::vector<Ref<DictionaryItemImpl> const*> handles_;
+  // Entries without a prefilter, which every scan asks, in order.
+  std::vector<uint32_t> alwaysAsked_;
+  // For each signal, the entries it prefilters: signalEntries_ from
+  // signalEntryStart_[s] to signalEntryStart_[s + 1].
+  std::vector<uint32_t> signalEntryStart_;
+  std::vector<uint32_t> signalEntries_;
   // The pattern set's patterns first (signal = pattern id), then the
   // identifier features.
   std::vector<Signal> signals_;
@@ -104,6 +112,19 @@ class PlannedScan {
   // pass found none of its prefilter in any part. Makes the pass if it is
   // not made yet. Cheap: a dictionary of many words asks it of every item.
   bool skippable(size_t index);
+
+  // Whether the scan uses the plan at all.
+  bool active() const { return plan_ != nullptr; }
+
+  // The numbers of the items that are not skippable, ascending: the items
+  // a scan without a progress callback needs to ask. Makes the pass. Costs
+  // in proportion to the signals that matched, not to the dictionary.
+  // Valid until the next call on this thread's table.
+  // REQUIRES: active().
+  std::vector<uint32_t> const& askedItems();
+
+  // Item number `index` as the dictionary holds it. REQUIRES: active().
+  Ref<DictionaryItemImpl> const& item(size_t index) const { return *plan_->handles_[index]; }
 
  private:
   bool prefiltered(ScanPlan::Entry const& entry) const {

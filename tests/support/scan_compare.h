@@ -62,29 +62,54 @@ struct ScanOutcome {
   std::string scoreList;
 };
 
+// A progress callback that polls before every item and counts the polls.
+class CountingProgress : public Vessamund::ProgressCb {
+ public:
+  unsigned int start(Vessamund::DScanAreaImpl*, std::string&) override { return 0; }
+  bool poll() override {
+    ++polls;
+    return true;
+  }
+  bool expired() override { return false; }
+  int polls = 0;
+};
+
 // The whole dictionary scan, planned or reference, from given strings.
 inline ScanOutcome scanProfile(Vessamund::ProfileDictionaryScanner& scanner,
                                Vessamund::DScanAreaImpl& area, unsigned long budget,
                                bool planned, std::string const& matchLog = "",
-                               std::string const& scoreList = "") {
+                               std::string const& scoreList = "",
+                               Vessamund::ProgressCb* progress = nullptr) {
   ScanOutcome o{0, matchLog, scoreList};
-  o.score = planned ? scanner.scan(&area, budget, nullptr, o.matchLog, o.scoreList)
+  o.score = planned ? scanner.scan(&area, budget, progress, o.matchLog, o.scoreList)
                     : Vessamund::internal::ProfileScanAccess::scanReference(
-                          scanner, &area, budget, nullptr, o.matchLog, o.scoreList);
+                          scanner, &area, budget, progress, o.matchLog, o.scoreList);
   return o;
 }
 
-// Both whole scans; "" when they agree, else both outcomes.
+// Both whole scans, without a progress callback and with one that polls
+// before every item; "" when they agree (the polls included), else both
+// outcomes.
 inline std::string compareScans(Vessamund::ProfileDictionaryScanner& scanner,
                                 Vessamund::DScanAreaImpl& area, unsigned long budget,
                                 std::string const& matchLog = "") {
-  ScanOutcome const a = scanProfile(scanner, area, budget, true, matchLog);
-  ScanOutcome const b = scanProfile(scanner, area, budget, false, matchLog);
-  if (a.score == b.score && a.matchLog == b.matchLog && a.scoreList == b.scoreList) return "";
-  std::ostringstream out;
-  out << "budget " << budget << ": planned " << a.score << " [" << a.scoreList << "] "
-      << a.matchLog << "\n reference " << b.score << " [" << b.scoreList << "] " << b.matchLog;
-  return out.str();
+  for (bool polled : {false, true}) {
+    CountingProgress pa, pb;
+    ScanOutcome const a =
+        scanProfile(scanner, area, budget, true, matchLog, "", polled ? &pa : nullptr);
+    ScanOutcome const b =
+        scanProfile(scanner, area, budget, false, matchLog, "", polled ? &pb : nullptr);
+    if (a.score == b.score && a.matchLog == b.matchLog && a.scoreList == b.scoreList &&
+        pa.polls == pb.polls) {
+      continue;
+    }
+    std::ostringstream out;
+    out << "budget " << budget << (polled ? ", polled" : "") << ": planned " << a.score << " ["
+        << a.scoreList << "] " << a.matchLog << " (" << pa.polls << " polls)\n reference "
+        << b.score << " [" << b.scoreList << "] " << b.matchLog << " (" << pb.polls << " polls)";
+    return out.str();
+  }
+  return "";
 }
 
 }  // namespace vmund_test
