@@ -1,0 +1,48 @@
+// Reads RFC 822 / MIME messages (a single message or an mbox file) into scan
+// areas, decoding transfer encodings, RFC 2047 words and charsets to UTF-8.
+#ifndef VMUND_CLI_HOST_MIME_READER_H_
+#define VMUND_CLI_HOST_MIME_READER_H_
+
+#include <string>
+#include <vector>
+
+#include "host/message_area.h"
+
+namespace vmund {
+
+// One message ready to scan.
+struct Message {
+  std::string id;  // the input's name, with "#N" appended for the N-th message of an mbox
+  MessageArea area;
+};
+
+// What reading an input gave: the messages, or an error that says why there
+// are none. Problems inside a message that was read (a truncated encoding, a
+// missing boundary) are not errors: the reader keeps what it could decode.
+struct ReadResult {
+  std::vector<Message> messages;
+  std::string error;  // empty on success
+};
+
+// Reads every message in `bytes`. `name` identifies the input in message ids.
+// Input that starts with an mbox "From " line is read as an mbox, anything
+// else as one message. Errors: an empty input ("empty file"), and input that
+// does not start with a header line, blank lines and an mbox "From " line
+// aside ("no mail headers found"). Parts, in
+// message order:
+//   kind 4  the message's header block, "Name: value\n" per header, unfolded
+//           and RFC 2047-decoded;
+//   kind 1  each text body part; an HTML body becomes its visible text;
+//   kind 8  the visible text of an HTML alternative that directly follows its
+//           plain-text sibling in a multipart/alternative;
+//   kind 2  each attachment whose content is text, decoded; an attached
+//           message (message/rfc822) contributes its header block and all
+//           its text parts as attachments.
+// Attachments that are not text are listed in MessageArea::skipped(). Line
+// ends are LF. Safe to call from several threads at once (initialises the
+// MIME library once, on the first call).
+ReadResult readMessages(std::string const& bytes, std::string const& name);
+
+}  // namespace vmund
+
+#endif  // VMUND_CLI_HOST_MIME_READER_H_

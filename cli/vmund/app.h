@@ -1,0 +1,45 @@
+// The vmund command line: subcommands scan, db, dict, group and demo.
+#ifndef VMUND_CLI_VMUND_APP_H_
+#define VMUND_CLI_VMUND_APP_H_
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace CLI {
+class App;
+}
+
+namespace vmund {
+
+// Exit statuses, as mail-security scanners use them.
+enum ExitStatus {
+  kClean = 0,    // nothing reached its threshold
+  kReached = 1,  // at least one message reached a threshold
+  kError = 2,    // something went wrong (other inputs were still scanned)
+};
+
+// What every subcommand writes to and reports back through.
+struct Context {
+  std::ostream& out;
+  std::ostream& err;
+  int status = kClean;
+};
+
+// Runs vmund with `args` (args[0] is the program name) and returns the exit
+// status. Everything is written to `out` and `err`, so tests can run it in
+// process. Not reentrant: it sets VMUND_DB_DIR and the template paths of the
+// process.
+int runVmund(std::vector<std::string> const& args, std::ostream& out, std::ostream& err);
+
+// The configuration-database folder: $VMUND_DB_DIR, else /var/lib/vessamund.
+std::string defaultDbDir();
+
+// Subcommand builders, one per file.
+void addScanCommand(CLI::App& app, Context& ctx);
+void addAdminCommands(CLI::App& app, Context& ctx);
+void addDemoCommand(CLI::App& app, Context& ctx);
+
+}  // namespace vmund
+
+#endif  // VMUND_CLI_VMUND_APP_H_

@@ -1,0 +1,77 @@
+// Text and JSON output of `vmund scan`.
+#include "vmund/report.h"
+
+#include <nlohmann/json.hpp>
+
+#include <iomanip>
+
+#include "host/message_area.h"
+
+namespace vmund {
+
+void printText(FileReport const& file, ScanSettings const& settings, bool verbose,
+               std::ostream& out, std::ostream& err) {
+  if (!file.error.empty()) err << "vmund: " << file.path << ": " << file.error << "\n";
+  size_t width = 0;
+  for (ScannerSpec const& s : settings.scanners)
+    width = std::max(width, describe(s).size() + 1 + s.name.size());
+  for (MessageReport const& m : file.messages) {
+    out << m.id << (m.timedOut ? "  (time budget spent: scores are partial)" : "") << "\n";
+    if (verbose) {
+      for (PartSummary const& p : m.parts)
+        out << "    part  " << std::left << std::setw(17) << partKindName(p.kind) << p.bytes
+            << " bytes  " << p.label << "\n";
+      for (auto const& s : m.skipped)
+        out << "    skipped attachment  " << s.first << " (" << s.second << ")\n";
+    }
+    for (size_t i = 0; i < m.results.size(); ++i) {
+      ScannerSpec const& spec = settings.scanners[i];
+      ScanResult const& r = m.results[i];
+      out << "  " << std::left << std::setw(static_cast<int>(width))
+          << (describe(spec) + " " + spec.name) << "  score " << std::right << std::setw(5)
+          << r.score << " / " << settings.threshold << (r.reached ? "  REACHED" : "") << "\n";
+      if (!r.scoreRecord.empty()) out << "      score record  " << r.scoreRecord << "\n";
+      if (!r.matchRecord.empty()) out << "      match record  " << r.matchRecord << "\n";
+    }
+  }
+}
+
+void printJson(FileReport const& file, ScanSettings const& settings, std::ostream& out,
+               std::ostream& err) {
+  using nlohmann::json;
+  // Message text is UTF-8 by construction, but file names need not be:
+  // replace what is not, rather than fail the whole line.
+  auto const dump = [](json const& j) {
+    return j.dump(-1, ' ', false, json::error_handler_t::replace);
+  };
+  if (!file.error.empty()) {
+    err << "vmund: " << file.path << ": " << file.error << "\n";
+    out << dump(json{{"file", file.path}, {"error", file.error}}) << "\n";
+  }
+  for (MessageReport const& m : file.messages) {
+    json j;
+    j["file"] = file.path;
+    j["message"] = m.id;
+    j["parts"] = json::array();
+    for (PartSummary const& p : m.parts)
+      j["parts"].push_back(
+          {{"kind", p.kind}, {"area", partKindName(p.kind)}, {"label", p.label}, {"bytes", p.bytes}});
+    j["skipped"] = json::array();
+    for (auto const& s : m.skipped) j["skipped"].push_back({{"label", s.first}, {"type", s.second}});
+    j["timed_out"] = m.timedOut;
+    j["results"] = json::array();
+    for (size_t i = 0; i < m.results.size(); ++i) {
+      ScanResult const& r = m.results[i];
+      j["results"].push_back({{"scanner", settings.scanners[i].name},
+                              {"source", describe(settings.scanners[i])},
+                              {"threshold", settings.threshold},
+                              {"score", r.score},
+                              {"reached", r.reached},
+                              {"score_record", r.scoreRecord},
+                              {"match_record", r.matchRecord}});
+    }
+    out << dump(j) << "\n";
+  }
+}
+
+}  // namespace vmund

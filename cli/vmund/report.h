@@ -1,0 +1,28 @@
+// How `vmund scan` prints what it found: readable text or JSON lines.
+#ifndef VMUND_CLI_VMUND_REPORT_H_
+#define VMUND_CLI_VMUND_REPORT_H_
+
+#include <ostream>
+
+#include "vmund/scan_session.h"
+
+namespace vmund {
+
+// Readable report of one input on `out` (an unreadable input goes to `err`
+// as "vmund: PATH: problem"). `verbose` adds the parts and the skipped
+// attachments of each message.
+void printText(FileReport const& file, ScanSettings const& settings, bool verbose,
+               std::ostream& out, std::ostream& err);
+
+// One JSON object per message, one per line:
+//   {"file", "message", "parts": [{"kind", "area", "label", "bytes"}],
+//    "skipped": [{"label", "type"}], "timed_out",
+//    "results": [{"scanner", "source", "threshold", "score", "reached",
+//                 "score_record", "match_record"}]}
+// and for an input that could not be read {"file", "error"} (also on `err`).
+void printJson(FileReport const& file, ScanSettings const& settings, std::ostream& out,
+               std::ostream& err);
+
+}  // namespace vmund
+
+#endif  // VMUND_CLI_VMUND_REPORT_H_

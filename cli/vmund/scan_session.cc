@@ -1,0 +1,273 @@
+// Scanner set-up, input walking and the worker threads of `vmund scan`.
+#include "vmund/scan_session.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <condition_variable>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <mutex>
+#include <sstream>
+#include <thread>
+
+#include "host/deadline.h"
+#include "host/mime_reader.h"
+#include "vessamund/factory.h"
+#include "vmund/progress_line.h"
+
+namespace vmund {
+namespace {
+
+using ScannerRef = Vessamund::Ref<Vessamund::DictionaryScannerImpl>;
+
+std::string errnoText() { return std::strerror(errno); }
+
+bool isDirectory(std::string const& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// Every regular file below `dir`, in name order, depth first. Unreadable
+// subdirectories are reported as inputs with an error.
+void listFiles(std::string const& dir, std::vector<FileReport>& out) {
+  DIR* d = opendir(dir.c_str());
+  if (!d) {
+    out.push_back({dir, "cannot read the directory: " + errnoText(), {}});
+    return;
+  }
+  std::vector<std::string> names;
+  while (dirent* e = readdir(d)) {
+    std::string n = e->d_name;
+    if (n != "." && n != "..") names.push_back(n);
+  }
+  closedir(d);
+  std::sort(names.begin(), names.end());
+  for (std::string const& n : names) {
+    std::string path = dir + (dir.back() == '/' ? "" : "/") + n;
+    struct stat st;
+    if (lstat(path.c_str(), &st) != 0) continue;
+    if (S_ISDIR(st.st_mode)) {
+      listFiles(path, out);
+    } else if (S_ISREG(st.st_mode)) {
+      out.push_back({path, "", {}});
+    }
+  }
+}
+
+std::string megabytes(uint64_t bytes) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%.1f MB", static_cast<double>(bytes) / (1 << 20));
+  return buf;
+}
+
+// Reads the whole input, refusing more than `limit` bytes so that one huge
+// file cannot exhaust memory. Returns "" or what went wrong.
+std::string readInput(std::string const& path, uint64_t limit, std::string& bytes) {
+  if (path == "-") {
+    std::istreambuf_iterator<char> it(std::cin), end;
+    for (; it != end; ++it) {
+      if (bytes.size() >= limit) return "input is larger than the --max-size limit of " + megabytes(limit);
+      bytes += *it;
+    }
+    return std::string();
+  }
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0) return "cannot open: " + errnoText();
+  if (S_ISDIR(st.st_mode)) return "is a directory";
+  if (static_cast<uint64_t>(st.st_size) > limit)
+    return "file is " + megabytes(static_cast<uint64_t>(st.st_size)) +
+           ", larger than the --max-size limit of " + megabytes(limit);
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return "cannot open: " + errnoText();
+  bytes.resize(static_cast<size_t>(st.st_size));
+  in.read(&bytes[0], static_cast<std::streamsize>(bytes.size()));
+  bytes.resize(static_cast<size_t>(in.gcount()));
+  if (in.bad()) return "read error: " + errnoText();
+  return std::string();
+}
+
+uint64_t fileSize(std::string const& path) {
+  struct stat st;
+  return path != "-" && stat(path.c_str(), &st) == 0 ? static_cast<uint64_t>(st.st_size) : 0;
+}
+
+}  // namespace
+
+std::string describe(ScannerSpec const& spec) {
+  switch (spec.source) {
+    case ScannerSpec::kDictionary: return "dictionary";
+    case ScannerSpec::kGroup: return "group";
+    case ScannerSpec::kTemplate: return "template " + std::to_string(spec.number);
+  }
+  return "";
+}
+
+std::string parseTemplateSpec(std::string const& text, ScannerSpec& spec) {
+  size_t colon = text.find(':');
+  std::string number = text.substr(0, colon);
+  if (colon == std::string::npos || colon + 1 == text.size())
+    return "\"" + text + "\": expected NUMBER:NAME, e.g. 512:GLB";
+  if (number.empty() || number.find_first_not_of("0123456789") != std::string::npos ||
+      number.size() > 5)
+    return "\"" + text + "\": the template number must be a number from 512 to 540";
+  unsigned long n = std::stoul(number);
+  if (n < 512 || n > 540)
+    return "\"" + text + "\": the template number must be a number from 512 to 540";
+  spec.source = ScannerSpec::kTemplate;
+  spec.number = static_cast<unsigned short>(n);
+  spec.name = text.substr(colon + 1);
+  return std::string();
+}
+
+ScanSession::ScanSession(ScanSettings settings, std::ostream& err)
+    : settings_(std::move(settings)), err_(err) {
+  if (settings_.scanners.empty()) {
+    err_ << "vmund scan: no scanner: give at least one -d DICT, -g GROUP or -t NUMBER:NAME\n";
+    ok_ = false;
+    return;
+  }
+  Vessamund::DictionaryFactory* factory = Vessamund::DictionaryFactory::instance();
+  // Scanners of an earlier session in this process may come from another
+  // database; start from empty caches.
+  factory->clean();
+  char const* dir = std::getenv("VMUND_DB_DIR");
+  std::string db = std::string(dir && *dir ? dir : "/var/lib/vessamund") + "/fe_content.db";
+  for (ScannerSpec const& spec : settings_.scanners) {
+    ScannerRef ref;
+    if (spec.source == ScannerSpec::kTemplate) {
+      std::string const& path = Vessamund::predefined_dictionary_file_paths.at(spec.number - 512);
+      if (path.empty()) {
+        err_ << "vmund scan: template " << spec.number << " has no file\n";
+        ok_ = false;
+        continue;
+      }
+      if (access(path.c_str(), R_OK) != 0) {
+        err_ << "vmund scan: template " << spec.number << ": " << path << ": " << errnoText()
+             << " (--templates names the folder)\n";
+        ok_ = false;
+        continue;
+      }
+      ref = factory->createDictScanner(spec.number, spec.name);
+    } else {
+      if (access(db.c_str(), R_OK) != 0) {
+        err_ << "vmund scan: " << db << ": " << errnoText()
+             << " (--db-dir names the folder; `vmund db init` creates it)\n";
+        ok_ = false;
+        return;
+      }
+      ref = spec.source == ScannerSpec::kDictionary ? factory->createProfileScanner(spec.name)
+                                                    : factory->createGroupScanner(spec.name);
+    }
+    if (ref.empty()) {
+      err_ << "vmund scan: " << describe(spec) << " " << spec.name << ": cannot be loaded\n";
+      ok_ = false;
+      continue;
+    }
+    if (auto* p = dynamic_cast<Vessamund::ProfileDictionaryScanner*>(ref.get())) {
+      if (p->itemList().empty())
+        err_ << "vmund scan: warning: " << describe(spec) << " " << spec.name
+             << " has no enabled items\n";
+    } else if (auto* g = dynamic_cast<Vessamund::GroupDictionaryScanner*>(ref.get())) {
+      if (g->memberList().empty())
+        err_ << "vmund scan: warning: group " << spec.name << " has no dictionaries\n";
+    }
+    scanners_.push_back(ref);
+  }
+}
+
+FileReport ScanSession::scanFile(std::string const& path, std::vector<ScannerRef>& scanners,
+                                 DeadlineProgress& deadline) const {
+  FileReport report{path, "", {}};
+  std::string bytes;
+  report.error = readInput(path, settings_.maxBytes, bytes);
+  if (!report.error.empty()) return report;
+  ReadResult read = readMessages(bytes, path == "-" ? "<stdin>" : path);
+  bytes = std::string();  // the parts hold their own copies
+  report.error = read.error;
+  for (Message& m : read.messages) {
+    MessageReport mr;
+    mr.id = m.id;
+    for (size_t i = 0; i < m.area.partCount(); ++i)
+      mr.parts.push_back({m.area.kind(i), m.area.label(i), m.area.text(i).size()});
+    for (auto const& s : m.area.skipped()) mr.skipped.emplace_back(s.label, s.mimeType);
+    deadline.arm();
+    for (ScannerRef& scanner : scanners) {
+      ScanResult r;
+      r.score = scanner->scan(&m.area, settings_.threshold, &deadline, r.matchRecord, r.scoreRecord);
+      r.reached = r.score >= settings_.threshold;
+      mr.results.push_back(std::move(r));
+    }
+    mr.timedOut = deadline.timedOut();
+    report.messages.push_back(std::move(mr));
+  }
+  return report;
+}
+
+void ScanSession::run(std::vector<std::string> const& paths,
+                      std::function<void(FileReport const&)> const& sink) {
+  std::vector<FileReport> inputs;
+  for (std::string const& p : paths) {
+    if (p != "-" && isDirectory(p)) {
+      size_t before = inputs.size();
+      listFiles(p, inputs);
+      if (inputs.size() == before) inputs.push_back({p, "no files found in the directory", {}});
+    } else {
+      inputs.push_back({p, "", {}});
+    }
+  }
+  // doneBytes[i]: bytes of the inputs before input i, for the progress line.
+  std::vector<uint64_t> doneBytes(inputs.size() + 1, 0);
+  for (size_t i = 0; i < inputs.size(); ++i) doneBytes[i + 1] = doneBytes[i] + fileSize(inputs[i].path);
+
+  // Workers fill `done` slots in any order; this thread hands them to the
+  // sink in input order.
+  std::vector<FileReport> done(inputs.size());
+  std::vector<char> ready(inputs.size(), 0);
+  std::mutex mu;
+  std::condition_variable cv;
+  std::atomic<size_t> nextInput{0};
+  auto work = [&] {
+    std::vector<ScannerRef> scanners = scanners_;
+    DeadlineProgress deadline(settings_.timeout);
+    for (size_t i; (i = nextInput++) < inputs.size();) {
+      FileReport r = inputs[i].error.empty() ? scanFile(inputs[i].path, scanners, deadline)
+                                             : inputs[i];
+      std::lock_guard<std::mutex> lock(mu);
+      done[i] = std::move(r);
+      ready[i] = 1;
+      cv.notify_one();
+    }
+  };
+  unsigned jobs = std::max(1u, std::min<unsigned>(settings_.jobs, static_cast<unsigned>(inputs.size())));
+  std::vector<std::thread> threads;
+  for (unsigned t = 0; t < jobs; ++t) threads.emplace_back(work);
+
+  ProgressLine progress(err_, settings_.progress && inputs.size() > 1, inputs.size(),
+                        doneBytes.back());
+  for (size_t i = 0; i < inputs.size(); ++i) {
+    FileReport r;
+    {
+      std::unique_lock<std::mutex> lock(mu);
+      while (!ready[i]) {
+        cv.wait_for(lock, std::chrono::milliseconds(200));
+        progress.show(i, doneBytes[i]);
+      }
+      r = std::move(done[i]);
+    }
+    progress.clear();
+    sink(r);
+    progress.show(i + 1, doneBytes[i + 1]);
+  }
+  for (std::thread& t : threads) t.join();
+  progress.finish();
+}
+
+}  // namespace vmund

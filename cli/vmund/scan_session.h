@@ -1,0 +1,99 @@
+// The scanning engine behind `vmund scan` and `vmund demo`: builds scanners
+// from the factory, reads inputs with the message host and scans every
+// message with every scanner, on one or more threads.
+#ifndef VMUND_CLI_VMUND_SCAN_SESSION_H_
+#define VMUND_CLI_VMUND_SCAN_SESSION_H_
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "vessamund/VmundRefcounted"
+#include "vessamund/scanner.h"
+
+namespace vmund {
+
+// One scanner as given on the command line.
+struct ScannerSpec {
+  enum Source { kDictionary, kGroup, kTemplate };
+  Source source;
+  std::string name;
+  unsigned short number = 0;  // template number (512..540), kTemplate only
+};
+
+// "dictionary", "group" or "template 512".
+std::string describe(ScannerSpec const& spec);
+
+// Parses the NUMBER:NAME of -t. Returns "" or what is wrong.
+std::string parseTemplateSpec(std::string const& text, ScannerSpec& spec);
+
+struct ScanSettings {
+  std::vector<ScannerSpec> scanners;
+  unsigned long threshold = 100;
+  unsigned jobs = 1;
+  std::chrono::milliseconds timeout{10000};  // per message; 0 = none
+  uint64_t maxBytes = 64ull << 20;           // larger inputs are refused
+  bool progress = false;                     // progress line on `err`
+};
+
+struct ScanResult {
+  unsigned long score = 0;
+  bool reached = false;  // score >= threshold
+  std::string scoreRecord;
+  std::string matchRecord;
+};
+
+struct PartSummary {
+  uint16_t kind;
+  std::string label;
+  uint64_t bytes;
+};
+
+struct MessageReport {
+  std::string id;
+  std::vector<PartSummary> parts;
+  std::vector<std::pair<std::string, std::string>> skipped;  // label, MIME type
+  std::vector<ScanResult> results;  // one per scanner, in ScanSettings order
+  bool timedOut = false;            // the time budget cut a scan short
+};
+
+struct FileReport {
+  std::string path;   // as given or found; "-" for standard input
+  std::string error;  // "" when the input was read
+  std::vector<MessageReport> messages;
+};
+
+class ScanSession {
+ public:
+  // Builds the scanners of `settings` through the factory (database
+  // dictionaries and groups, template files). Problems that leave nothing to
+  // scan with are written to `err` and make ok() false; a dictionary without
+  // items is only warned about.
+  ScanSession(ScanSettings settings, std::ostream& err);
+
+  bool ok() const { return ok_; }
+  ScanSettings const& settings() const { return settings_; }
+
+  // Scans every input: files, directories (recursively, in name order) and
+  // "-" for standard input. Calls `sink` on the calling thread once per
+  // input, in input order, as soon as the input and all before it are done.
+  // A missing path, an unreadable or oversized file and a file that is not
+  // mail give a FileReport with `error` set; the others are still scanned.
+  void run(std::vector<std::string> const& paths, std::function<void(FileReport const&)> const& sink);
+
+ private:
+  FileReport scanFile(std::string const& path, std::vector<Vessamund::Ref<Vessamund::DictionaryScannerImpl>>& scanners,
+                      class DeadlineProgress& deadline) const;
+
+  ScanSettings settings_;
+  std::ostream& err_;
+  std::vector<Vessamund::Ref<Vessamund::DictionaryScannerImpl>> scanners_;
+  bool ok_ = true;
+};
+
+}  // namespace vmund
+
+#endif  // VMUND_CLI_VMUND_SCAN_SESSION_H_

@@ -1,0 +1,205 @@
+// The message host: which parts a message becomes, in which order, and what
+// their decoded text reads like.
+#include "host/mime_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using vmund::MessageArea;
+using vmund::readMessages;
+
+std::string slurp(std::string const& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+std::string sample(char const* name) {
+  return slurp(std::string(VMUND_SOURCE_DIR "/data/samples/") + name);
+}
+
+// "kind:label" of every part, then "skip:label" of every skipped attachment.
+std::vector<std::string> shape(MessageArea const& a) {
+  std::vector<std::string> out;
+  for (size_t i = 0; i < a.partCount(); ++i)
+    out.push_back(std::to_string(a.kind(i)) + ":" + a.label(i));
+  for (auto const& s : a.skipped()) out.push_back("skip:" + s.label);
+  return out;
+}
+
+bool contains(std::string const& hay, std::string const& needle) {
+  return hay.find(needle) != std::string::npos;
+}
+
+TEST(MimeReader, SampleMessagesGiveTheirParts) {
+  struct Row {
+    char const* file;
+    std::vector<std::string> shape;
+  };
+  Row const rows[] = {
+      {"01-plain-note.eml", {"4:header", "1:text/plain"}},
+      {"02-alternative-html.eml", {"4:header", "1:text/plain", "8:text/html"}},
+      {"03-base64-attachment.eml",
+       {"4:header", "1:text/plain", "2:new-starters.csv", "skip:logo.png"}},
+      {"04-encoded-subject.eml", {"4:header", "1:text/plain"}},
+      {"05-planted-identifiers.eml", {"4:header", "1:text/plain"}},
+  };
+  for (Row const& r : rows) {
+    SCOPED_TRACE(r.file);
+    vmund::ReadResult got = readMessages(sample(r.file), r.file);
+    ASSERT_EQ(got.error, "");
+    ASSERT_EQ(got.messages.size(), 1u);
+    EXPECT_EQ(got.messages[0].id, r.file);
+    EXPECT_EQ(shape(got.messages[0].area), r.shape);
+  }
+}
+
+TEST(MimeReader, DecodedTextReadsAsTheReaderSeesIt) {
+  auto text = [](char const* file, size_t part) {
+    return readMessages(sample(file), file).messages.at(0).area.text(part);
+  };
+  // RFC 2047 words in UTF-8 and Latin-1, quoted-printable ISO-8859-15 body.
+  EXPECT_TRUE(contains(text("04-encoded-subject.eml", 0),
+                       "Subject: \xC3\x9C" "berweisung f\xC3\xBCr M\xC3\xA4rz: Rechnung 2025-0311\n"));
+  EXPECT_TRUE(contains(text("04-encoded-subject.eml", 0), "To: Sabine Sch\xC3\xA4" "fer <"));
+  std::string body = text("04-encoded-subject.eml", 1);
+  EXPECT_TRUE(contains(body, "1.240,00 \xE2\x82\xAC f\xC3\xBCr die Wartung im M\xC3\xA4rz\n"));
+  EXPECT_TRUE(contains(body, "IBAN: DE44 5001 0517 5407 3249 31\n"));
+  // The HTML twin: tags and styles gone, &nbsp; read as blanks.
+  std::string html = text("02-alternative-html.eml", 2);
+  EXPECT_TRUE(contains(html, "card you gave us, 4917 6123 0045 8813, valid"));
+  EXPECT_FALSE(contains(html, "<") || contains(html, "margin") || contains(html, "Payment problem"));
+  // Base64 attachment decoded byte for byte.
+  EXPECT_EQ(text("03-base64-attachment.eml", 2),
+            "employee_id,name,ssn,start_date\n"
+            "1041,Priya Raman,512-44-8213,2021-02-01\n"
+            "1042,Tomasz Wielgus,231-58-9047,2022-07-18\n"
+            "1043,Hanna Lindqvist,478-20-6135,2023-11-06\n");
+}
+
+TEST(MimeReader, MboxGivesEveryMessage) {
+  vmund::ReadResult got = readMessages(sample("06-thread.mbox"), "t.mbox");
+  ASSERT_EQ(got.error, "");
+  ASSERT_EQ(got.messages.size(), 2u);
+  EXPECT_EQ(got.messages[0].id, "t.mbox#1");
+  EXPECT_EQ(got.messages[1].id, "t.mbox#2");
+  EXPECT_TRUE(contains(got.messages[1].area.text(0), "Subject: Confidential: salary review\n"));
+  EXPECT_FALSE(contains(got.messages[0].area.text(1), "salary"));
+}
+
+std::string mixed(std::string const& parts) {
+  return "From: a@example.org\nSubject: t\nMIME-Version: 1.0\n"
+         "Content-Type: multipart/mixed; boundary=\"B\"\n\n" + parts + "--B--\n";
+}
+
+TEST(MimeReader, TreeShapesMapToKinds) {
+  struct Row {
+    char const* note;
+    std::string message;
+    std::vector<std::string> shape;
+  };
+  std::string plain = "--B\nContent-Type: text/plain\n\np\n";
+  std::string html = "--B\nContent-Type: text/html\n\n<p>h</p>\n";
+  Row const rows[] = {
+      {"html alone is the body",
+       "From: a@example.org\nContent-Type: text/html\n\n<b>x</b>\n", {"4:header", "1:text/html"}},
+      {"html after plain outside an alternative stays a body",
+       mixed(plain + html), {"4:header", "1:text/plain", "1:text/html"}},
+      {"html before plain is no twin",
+       "From: a@example.org\nContent-Type: multipart/alternative; boundary=\"B\"\n\n" + html +
+           plain + "--B--\n",
+       {"4:header", "1:text/html", "1:text/plain"}},
+      {"related html root is the twin",
+       "From: a@example.org\nContent-Type: multipart/alternative; boundary=\"B\"\n\n" + plain +
+           "--B\nContent-Type: multipart/related; boundary=\"R\"\n\n"
+           "--R\nContent-Type: text/html\n\n<p>h</p>\n"
+           "--R\nContent-Type: image/gif\nContent-ID: <i>\n\nGIF89a\n--R--\n--B--\n",
+       {"4:header", "1:text/plain", "8:text/html", "skip:image/gif"}},
+      {"named text part is an attachment",
+       mixed(plain + "--B\nContent-Type: text/plain; name=\"n.txt\"\n\nnotes\n"),
+       {"4:header", "1:text/plain", "2:n.txt"}},
+      {"html attachment is rendered as an attachment",
+       mixed("--B\nContent-Type: text/html\nContent-Disposition: attachment\n\n<i>x</i>\n"),
+       {"4:header", "2:text/html"}},
+      {"textual application type",
+       mixed("--B\nContent-Type: application/json\n\n{\"a\":1}\n"), {"4:header", "2:application/json"}},
+      {"octet stream that reads as text",
+       mixed("--B\nContent-Type: application/octet-stream; name=a.log\n\nline\n"),
+       {"4:header", "2:a.log"}},
+      {"octet stream with binary bytes",
+       mixed(std::string("--B\nContent-Type: application/octet-stream; name=b.bin\n\n\x01\x00\x02\n", 60)),
+       {"4:header", "skip:b.bin"}},
+      {"attached message: its header and text are attachments",
+       mixed("--B\nContent-Type: message/rfc822\n\nFrom: b@example.org\nSubject: inner\n\nhi\n"),
+       {"4:header", "2:attached message header", "2:text/plain"}},
+  };
+  for (Row const& r : rows) {
+    SCOPED_TRACE(r.note);
+    vmund::ReadResult got = readMessages(r.message, "m");
+    ASSERT_EQ(got.error, "");
+    EXPECT_EQ(shape(got.messages.at(0).area), r.shape);
+  }
+}
+
+TEST(MimeReader, BadInputGivesAnErrorOrWhatCanBeRead) {
+  EXPECT_EQ(readMessages("", "e").error, "empty file");
+  std::string garbage;
+  for (int i = 0; i < 5000; ++i) garbage += static_cast<char>((i * 7919) % 251);
+  EXPECT_EQ(readMessages(garbage, "g").error, "no mail headers found");
+  EXPECT_EQ(readMessages("just a line of text\n", "t").error, "no mail headers found");
+
+  // A base64 attachment cut in the middle of a quantum: what was sent is kept.
+  // The message ends there, with no closing boundary.
+  std::string whole = mixed(
+      "--B\nContent-Type: text/plain; name=c.txt\nContent-Transfer-Encoding: base64\n\n"
+      "c2VjcmV0IGRhdGEgaGVyZQ==\n");  // "secret data here"
+  vmund::ReadResult cut = readMessages(whole.substr(0, whole.find("==")), "c");
+  ASSERT_EQ(cut.error, "");
+  ASSERT_EQ(cut.messages.at(0).area.partCount(), 2u);
+  EXPECT_EQ(cut.messages[0].area.text(1).substr(0, 11), "secret data");
+
+  // Leading blanks before the first header are not fatal.
+  vmund::ReadResult blank = readMessages(" From: a@example.org\nSubject: s\n\nbody\n", "b");
+  ASSERT_EQ(blank.error, "");
+  EXPECT_EQ(blank.messages.at(0).area.text(1), "body\n");
+}
+
+TEST(MimeReader, FiftyMegabyteMessage) {
+  std::string line = "Lorem ipsum dolor sit amet, 4917 6123 0045 8813 consectetur elit.\n";
+  std::string msg = "From: a@example.org\nSubject: big\n\n";
+  msg.reserve(50u << 20);
+  while (msg.size() + line.size() <= (50u << 20)) msg += line;
+  vmund::ReadResult got = readMessages(msg, "big");
+  ASSERT_EQ(got.error, "");
+  MessageArea const& a = got.messages.at(0).area;
+  ASSERT_EQ(a.partCount(), 2u);
+  EXPECT_EQ(a.text(1).size(), msg.size() - msg.find("\n\n") - 2);
+}
+
+TEST(MessageArea, WalkRestartsAndEnds) {
+  MessageArea a;
+  EXPECT_EQ(a.first(), nullptr);
+  a.addPart(vmund::kHeader, "H: v\n", "header");
+  a.addPart(vmund::kBody, std::string("a\0b", 3), "body");
+  for (int round = 0; round < 2; ++round) {
+    Vessamund::DScanAreaPart* p = a.first();
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(p->flags, vmund::kHeader);
+    p = a.next();
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(p->length, 3u);
+    EXPECT_EQ(p->text[3], '\0');
+    EXPECT_EQ(a.next(), nullptr);
+    EXPECT_EQ(a.next(), nullptr);
+  }
+  EXPECT_EQ(a.textBytes(), 8u);
+}
+
+}  // namespace

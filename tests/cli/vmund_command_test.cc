@@ -1,0 +1,197 @@
+// The vmund command run in process: administration round trips, exit
+// statuses, text and JSON reports, bad inputs, threads and the demo.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "vmund/app.h"
+
+namespace {
+
+std::string const kSamples = VMUND_SOURCE_DIR "/data/samples";
+
+struct Outcome {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+Outcome vmund(std::vector<std::string> args) {
+  args.insert(args.begin(), "vmund");
+  std::ostringstream out, err;
+  int status = vmund::runVmund(args, out, err);
+  return Outcome{status, out.str(), err.str()};
+}
+
+bool has(std::string const& hay, std::string const& needle) {
+  return hay.find(needle) != std::string::npos;
+}
+
+void writeFile(std::string const& path, std::string const& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+class VmundCommand : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char tmpl[] = "/tmp/vmund-cmd-XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    dir_ = tmpl;
+    ASSERT_EQ(vmund({"db", "init", "--db-dir", dir_}).status, 0);
+    writeFile(dir_ + "/conf.csv",
+              "pattern,pattern_type,pattern_weight,pattern_scan_area\n"
+              "confidential,word,10,5\n"
+              "salary,word,5,1\n");
+    ASSERT_EQ(vmund({"dict", "import", "--db-dir", dir_, "Conf", dir_ + "/conf.csv"}).status, 0);
+  }
+  void TearDown() override { ASSERT_EQ(system(("rm -rf " + dir_).c_str()), 0); }
+  Outcome scan(std::vector<std::string> extra) {
+    std::vector<std::string> args{"scan", "--db-dir", dir_};
+    args.insert(args.end(), extra.begin(), extra.end());
+    return vmund(args);
+  }
+  std::string dir_;
+};
+
+TEST_F(VmundCommand, ImportRejectsBadFilesWholeAndExportsInOrder) {
+  writeFile(dir_ + "/bad.csv", "pattern,pattern_type,item_no\nok,word,1\nx,card,2\ny(,regex,3\n");
+  Outcome bad = vmund({"dict", "import", "--db-dir", dir_, "Conf", dir_ + "/bad.csv"});
+  EXPECT_EQ(bad.status, 2);
+  EXPECT_TRUE(has(bad.err, dir_ + "/bad.csv:3: unknown pattern_type \"card\"")) << bad.err;
+  // Nothing of the bad file reached the database.
+  Outcome exported = vmund({"dict", "export", "--db-dir", dir_, "Conf"});
+  EXPECT_EQ(exported.out,
+            "item_no,pattern,pattern_type,pattern_weight,pattern_scan_area,pattern_max_weight,"
+            "pattern_max_limit,pattern_status\n"
+            "1,confidential,word,10,5,0,0,1\n"
+            "2,salary,word,5,1,0,0,1\n");
+  // What export writes, import reads back unchanged.
+  writeFile(dir_ + "/round.csv", exported.out);
+  EXPECT_EQ(vmund({"dict", "import", "--db-dir", dir_, "Copy", dir_ + "/round.csv"}).status, 0);
+  EXPECT_EQ(vmund({"dict", "export", "--db-dir", dir_, "Copy"}).out, exported.out);
+
+  EXPECT_EQ(vmund({"group", "add", "--db-dir", dir_, "G", "Conf", "Copy"}).status, 0);
+  EXPECT_EQ(vmund({"group", "list", "--db-dir", dir_}).out, "G: Conf Copy\n");
+  EXPECT_EQ(vmund({"dict", "remove", "--db-dir", dir_, "Copy"}).status, 0);
+  EXPECT_EQ(vmund({"group", "list", "--db-dir", dir_}).out, "G: Conf\n");
+  EXPECT_EQ(vmund({"dict", "remove", "--db-dir", dir_, "Copy"}).status, 2);
+}
+
+TEST_F(VmundCommand, ExitStatusFollowsThresholdsAndErrors) {
+  std::string mbox = kSamples + "/06-thread.mbox";  // message 2 scores 20: "confidential" in its header and its body
+  struct Row {
+    std::vector<std::string> args;
+    int status;
+    char const* note;
+  };
+  Row const rows[] = {
+      {{"-d", "Conf", "--threshold", "21", mbox}, 0, "below the threshold"},
+      {{"-d", "Conf", "--threshold", "20", mbox}, 1, "reached exactly"},
+      {{"-d", "Conf", "--threshold", "1", mbox, dir_ + "/missing.eml"}, 2, "an error wins"},
+      {{"-d", "Nope", mbox}, 0, "a dictionary without items scores 0"},
+      {{"-t", "600:x", mbox}, 2, "template number out of range"},
+      {{"-t", "512", mbox}, 2, "template without a name"},
+      {{mbox}, 2, "no scanner"},
+  };
+  for (Row const& r : rows) {
+    SCOPED_TRACE(r.note);
+    EXPECT_EQ(scan(r.args).status, r.status);
+  }
+  EXPECT_EQ(vmund({"scan", "--db-dir", dir_ + "/none", "-d", "Conf", mbox}).status, 2);
+}
+
+TEST_F(VmundCommand, ReportsScoresAndRecordsPerMessageAndScanner) {
+  Outcome r = scan({"-g", "NoSuchGroup", "-d", "Conf", "--threshold", "20",
+                kSamples + "/06-thread.mbox"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out,
+            kSamples + "/06-thread.mbox#1\n"
+            "  group NoSuchGroup  score     0 / 20\n"
+            "  dictionary Conf    score     0 / 20\n" +
+            kSamples + "/06-thread.mbox#2\n"
+            "  group NoSuchGroup  score     0 / 20\n"
+            "  dictionary Conf    score    20 / 20  REACHED\n"
+            "      score record  Conf:20\n");
+  EXPECT_TRUE(has(r.err, "group NoSuchGroup has no dictionaries")) << r.err;
+}
+
+TEST_F(VmundCommand, JsonHasOneObjectPerMessageAndPerBadInput) {
+  Outcome r = scan({"--json", "-d", "Conf", kSamples + "/03-base64-attachment.eml",
+                dir_ + "/missing.eml", kSamples + "/06-thread.mbox"});
+  EXPECT_EQ(r.status, 2);
+  std::istringstream lines(r.out);
+  std::vector<nlohmann::json> objects;
+  for (std::string line; std::getline(lines, line);) objects.push_back(nlohmann::json::parse(line));
+  ASSERT_EQ(objects.size(), 4u);
+  EXPECT_EQ(objects[0]["parts"].size(), 3u);
+  EXPECT_EQ(objects[0]["parts"][2]["kind"], 2);
+  EXPECT_EQ(objects[0]["skipped"][0]["label"], "logo.png");
+  EXPECT_EQ(objects[1]["error"], "cannot open: No such file or directory");
+  EXPECT_EQ(objects[3]["message"], kSamples + "/06-thread.mbox#2");
+  nlohmann::json const& result = objects[3]["results"][0];
+  EXPECT_EQ(result["scanner"], "Conf");
+  EXPECT_EQ(result["score"], 20);
+  EXPECT_EQ(result["reached"], false);
+  EXPECT_EQ(result["score_record"], "Conf:20");
+}
+
+TEST_F(VmundCommand, BadInputsAreReportedAndTheRestIsScanned) {
+  std::string bad = dir_ + "/bad";
+  ASSERT_EQ(system(("mkdir -p " + bad + "/empty " + bad + "/nomail").c_str()), 0);
+  writeFile(bad + "/nomail/notes.txt", "shopping list\n");
+  writeFile(bad + "/zero.eml", "");
+  std::string garbage;
+  for (int i = 0; i < 4096; ++i) garbage += static_cast<char>((i * 131) % 256);
+  writeFile(bad + "/garbage.bin", garbage);
+  writeFile(bad + "/big.eml", "From: a@example.org\n\n" + std::string(2 << 20, 'x'));
+  Outcome r = scan({"-d", "Conf", "--max-size", "1", bad + "/missing.eml", bad + "/empty",
+                bad + "/zero.eml", bad + "/garbage.bin", bad + "/nomail", bad + "/big.eml",
+                kSamples + "/06-thread.mbox"});
+  EXPECT_EQ(r.status, 2);
+  for (char const* expected :
+       {"/missing.eml: cannot open: No such file or directory", "/empty: no files found",
+        "/zero.eml: empty file", "/garbage.bin: no mail headers found",
+        "/nomail/notes.txt: no mail headers found",
+        "/big.eml: file is 2.0 MB, larger than the --max-size limit of 1.0 MB"}) {
+    EXPECT_TRUE(has(r.err, expected)) << expected << "\n" << r.err;
+  }
+  EXPECT_TRUE(has(r.out, "06-thread.mbox#2\n")) << r.out;
+}
+
+TEST_F(VmundCommand, ThreadsGiveTheSameReport) {
+  std::vector<std::string> args{"-d", "Conf", "-v", kSamples, kSamples};
+  Outcome one = scan(args);
+  args.insert(args.begin(), {"-j", "4"});
+  Outcome four = scan(args);
+  EXPECT_EQ(one.out, four.out);
+  EXPECT_EQ(one.status, four.status);
+}
+
+TEST(VmundCli, EverySubcommandHasHelp) {
+  for (std::vector<std::string> cmd :
+       {std::vector<std::string>{"--help"}, {"scan", "--help"}, {"db", "init", "--help"},
+        {"dict", "add", "--help"}, {"dict", "import", "--help"}, {"dict", "export", "--help"},
+        {"group", "add", "--help"}, {"demo", "--help"}}) {
+    Outcome r = vmund(cmd);
+    EXPECT_EQ(r.status, 0) << cmd[0];
+    EXPECT_TRUE(has(r.out, "Usage:")) << cmd[0];
+  }
+  EXPECT_EQ(vmund({"scan", "--bogus"}).status, 2);
+  EXPECT_EQ(vmund({}).status, 2);
+}
+
+TEST(VmundCli, DemoScoresEverySample) {
+  Outcome r = vmund({"demo"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  for (char const* id : {"01-plain-note.eml ", "02-alternative-html.eml ", "03-base64-attachment.eml ",
+                         "04-encoded-subject.eml ", "05-planted-identifiers.eml ",
+                         "06-thread.mbox#1 ", "06-thread.mbox#2 "})
+    EXPECT_TRUE(has(r.out, id)) << id << "\n" << r.out;
+  EXPECT_TRUE(has(r.out, "Confidential: ;Dictionary:") || has(r.out, "Confidential: Confidential:"));
+}
+
+}  // namespace
