@@ -2,7 +2,13 @@
 // the verdict and the headers, reply or quarantine it calls for.
 #include "milter/milter_callbacks.h"
 
+#include <dirent.h>
 #include <libmilter/mfapi.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+
+#include <cstdlib>
 
 #include <chrono>
 #include <exception>
@@ -26,7 +32,8 @@ Log* gLog = nullptr;
 struct Connection {
   explicit Connection(uint64_t maxSize) : message(maxSize) {}
   MessageState message;
-  bool failed = false;  // a callback of this message threw; judge it kError
+  bool failed = false;   // a callback of this message threw; judge it kError
+  bool canSkip = false;  // the MTA takes SMFIS_SKIP: stop sending an oversized body
 };
 
 Connection* connection(SMFICTX* ctx) { return static_cast<Connection*>(smfi_getpriv(ctx)); }
@@ -94,6 +101,23 @@ sfsistat carryOut(SMFICTX* ctx, MessageState const& message, Verdict const& v) {
   return SMFIS_ACCEPT;
 }
 
+unsigned long const kActions = SMFIF_ADDHDRS | SMFIF_CHGHDRS | SMFIF_QUARANTINE;
+
+// Asks only for headers, body and end of message. Every other step is one
+// more exchange per message for nothing, and over TCP an exchange where the
+// MTA writes a macro packet and then the command costs a delayed ACK.
+sfsistat onNegotiate(SMFICTX* ctx, unsigned long actions, unsigned long steps, unsigned long,
+                     unsigned long, unsigned long* wantActions, unsigned long* wantSteps,
+                     unsigned long* want2, unsigned long* want3) {
+  *wantActions = actions & kActions;
+  *wantSteps = steps & (SMFIP_NOCONNECT | SMFIP_NOHELO | SMFIP_NOMAIL | SMFIP_NORCPT |
+                        SMFIP_NOUNKNOWN | SMFIP_NODATA | SMFIP_NOEOH | SMFIP_SKIP);
+  *want2 = 0;
+  *want3 = 0;
+  if (Connection* c = ensureConnection(ctx)) c->canSkip = (*wantSteps & SMFIP_SKIP) != 0;
+  return SMFIS_CONTINUE;
+}
+
 sfsistat onConnect(SMFICTX* ctx, char*, _SOCK_ADDR*) {
   ensureConnection(ctx);
   return SMFIS_CONTINUE;
@@ -126,7 +150,7 @@ sfsistat onBody(SMFICTX* ctx, unsigned char* data, size_t length) {
   } catch (std::exception const&) {
     c->failed = true;
   }
-  return SMFIS_CONTINUE;
+  return c->message.overLimit() && c->canSkip ? SMFIS_SKIP : SMFIS_CONTINUE;
 }
 
 sfsistat onEom(SMFICTX* ctx) {
@@ -171,6 +195,29 @@ sfsistat onClose(SMFICTX* ctx) {
   return SMFIS_CONTINUE;
 }
 
+// libmilter writes each header change and the final reply as a packet of
+// its own. Under Nagle's algorithm every packet after the first then waits
+// for the MTA's delayed ACK (40 ms on Linux), which over TCP cut Postfix's
+// throughput six-fold. libmilter does not hand out its socket, so find the
+// listening TCP socket it opened and set TCP_NODELAY there: Linux copies it
+// to every connection accepted from it.
+void disableNagle() {
+  DIR* dir = opendir("/proc/self/fd");
+  if (!dir) return;
+  while (dirent* e = readdir(dir)) {
+    int fd = std::atoi(e->d_name);
+    if (fd <= 2 || fd == dirfd(dir)) continue;
+    int listening = 0, protocol = 0;
+    socklen_t size = sizeof listening;
+    if (getsockopt(fd, SOL_SOCKET, SO_ACCEPTCONN, &listening, &size) != 0 || !listening) continue;
+    size = sizeof protocol;
+    if (getsockopt(fd, SOL_SOCKET, SO_PROTOCOL, &protocol, &size) != 0 || protocol != IPPROTO_TCP) continue;
+    int on = 1;
+    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+  }
+  closedir(dir);
+}
+
 }  // namespace
 
 std::string registerCallbacks(Config const& config, ScannerSource& source, Log& log) {
@@ -181,7 +228,7 @@ std::string registerCallbacks(Config const& config, ScannerSource& source, Log& 
   smfiDesc desc{};
   desc.xxfi_name = name;
   desc.xxfi_version = SMFI_VERSION;
-  desc.xxfi_flags = SMFIF_ADDHDRS | SMFIF_CHGHDRS | SMFIF_QUARANTINE;
+  desc.xxfi_flags = kActions;
   desc.xxfi_connect = onConnect;
   desc.xxfi_envfrom = onEnvfrom;
   desc.xxfi_header = onHeader;
@@ -189,11 +236,13 @@ std::string registerCallbacks(Config const& config, ScannerSource& source, Log& 
   desc.xxfi_eom = onEom;
   desc.xxfi_abort = onAbort;
   desc.xxfi_close = onClose;
+  desc.xxfi_negotiate = onNegotiate;
   std::string socket = config.socket;
   if (socket.empty()) return "no socket: set `socket` in the configuration or give --socket";
   if (smfi_setconn(&socket[0]) != MI_SUCCESS) return "bad socket \"" + socket + "\"";
   if (smfi_register(desc) != MI_SUCCESS) return "libmilter refused to register the filter";
   if (smfi_opensocket(true) != MI_SUCCESS) return "cannot open the socket \"" + socket + "\"";
+  disableNagle();
   return std::string();
 }
 

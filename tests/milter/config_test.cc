@@ -2,6 +2,9 @@
 // reports with its line.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
+
 #include "milter/config.h"
 
 namespace {
@@ -171,6 +174,17 @@ TEST(MilterConfig, ReadsRepliesWithoutText) {
   EXPECT_EQ(parseReply("421 4.3.2 Over 100% busy", '4', r), "");
   EXPECT_EQ(r.text, "Over 100% busy");
   EXPECT_NE(parseReply("550", '5', r), "");
+}
+
+TEST(MilterConfig, ShippedExampleReads) {
+  std::ifstream in(VMUND_SOURCE_DIR "/milter/vmund-milter.conf.example");
+  ASSERT_TRUE(in);
+  std::stringstream text;
+  text << in.rdbuf();
+  Config c;
+  auto problems = parse(text.str(), c);
+  EXPECT_TRUE(problems.empty()) << problems[0].line << ": " << problems[0].message;
+  EXPECT_EQ(c.rules.size(), 4u);
 }
 
 }  // namespace

@@ -30,10 +30,14 @@ end
 function send(headers, body)
   local conn = mt.connect(socket, 100, 0.1)
   if conn == nil then error("cannot connect to the milter at " .. socket) end
-  ok(mt.conninfo(conn, "client.example.test", "127.0.0.1"), "conninfo")
-  mt.macro(conn, SMFIC_MAIL, "i", "TESTQID")
-  ok(mt.mailfrom(conn, "<sender@example.test>"), "mailfrom")
+  ok(mt.negotiate(conn, nil, nil, nil), "negotiate")
   -- Steps the milter declined at negotiation are not sent, as an MTA does.
+  if not mt.test_option(conn, SMFIP_NOCONNECT) then
+    ok(mt.conninfo(conn, "client.example.test", "127.0.0.1"), "conninfo")
+  end
+  if not mt.test_option(conn, SMFIP_NOMAIL) then
+    ok(mt.mailfrom(conn, "<sender@example.test>"), "mailfrom")
+  end
   if not mt.test_option(conn, SMFIP_NORCPT) then ok(mt.rcptto(conn, "<rcpt@example.test>"), "rcptto") end
   for _, h in ipairs(headers) do ok(mt.header(conn, h[1], h[2]), "header " .. h[1]) end
   if not mt.test_option(conn, SMFIP_NOEOH) then ok(mt.eoh(conn), "eoh") end
