@@ -7,6 +7,7 @@ namespace Vessamund {
 GroupDictionaryScanner::GroupDictionaryScanner() {}
 
 GroupDictionaryScanner::~GroupDictionaryScanner() {
+  // Members go in list order, which std::list's destructor does not promise.
   while (!scanners.empty()) scanners.pop_front();
 }
 

@@ -16,8 +16,8 @@ namespace {
 
 // A score list this long or longer takes no further score record.
 constexpr size_t kScoreListLimit = 256;
-// The match text may grow while the caller's match log and it together stay
-// under this many bytes (the last identifier written may pass it).
+// The match text's capacity is what the caller's match log leaves of this
+// many bytes (the logger may pass it by one identifier).
 constexpr size_t kMatchLogCapacity = 1024;
 
 uint32_t clockSeconds() { return static_cast<uint32_t>(time(nullptr)); }
@@ -33,8 +33,7 @@ void appendDecimal(std::string& out, unsigned long value) {
 ProfileDictionaryScanner::ProfileDictionaryScanner(std::string const& name) : name(name) {}
 
 ProfileDictionaryScanner::~ProfileDictionaryScanner() {
-  // Items go in list order (std::list would release them in that order too,
-  // but the order is part of the contract).
+  // Items go in list order, which std::list's destructor does not promise.
   while (!items.empty()) items.pop_front();
 }
 

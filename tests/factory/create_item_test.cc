@@ -52,6 +52,20 @@ TEST(CreateItemTest, PatternTypeSelectsTheClass) {
   }
 }
 
+TEST(CreateItemTest, WeightZeroMakesAnItemThatNeverScores) {
+  vmund_test::TestArea area{{"word word word", 1}};
+  vmund_test::RecordingLogger logger;
+  for (uint16_t type : {3, 7}) {
+    SCOPED_TRACE(type);
+    auto record = makeRecord(type, "word", 0);
+    auto item = DictionaryFactory::instance()->createScanner(&record);
+    EXPECT_EQ(item->scan(&area, 100, logger), 0u);
+    record.pattern_weight = 1;
+    EXPECT_EQ(DictionaryFactory::instance()->createScanner(&record)->scan(&area, 100, logger), 3u)
+        << "the same record with a weight does score";
+  }
+}
+
 TEST(CreateItemTest, InstanceIsOneFactoryForEveryThread) {
   std::vector<DictionaryFactory*> seen(8);
   std::vector<std::thread> threads;
@@ -59,19 +73,6 @@ TEST(CreateItemTest, InstanceIsOneFactoryForEveryThread) {
   for (auto& t : threads) t.join();
   EXPECT_EQ(std::set<DictionaryFactory*>(seen.begin(), seen.end()).size(), 1u);
   EXPECT_EQ(seen[0], DictionaryFactory::instance());
-}
-
-TEST(CreateItemTest, AddPatternKeepsRecordOrder) {
-  Vessamund::ProfileDictionaryScanner scanner("D");
-  for (uint16_t type : {3, 1, 258, 7}) {
-    auto record = makeRecord(type, "p", 2);
-    EXPECT_EQ(scanner.add_pattern(&record), 1);
-  }
-  std::vector<std::type_index> types;
-  for (auto const& item : scanner.itemList()) types.emplace_back(typeid(*item.get()));
-  EXPECT_EQ(types, (std::vector<std::type_index>{
-                       typeid(Vessamund::DictionaryContain), typeid(Vessamund::DictionaryRegex),
-                       typeid(Vessamund::DictionaryCC), typeid(Vessamund::DictionaryWildcard)}));
 }
 
 }  // namespace

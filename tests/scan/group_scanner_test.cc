@@ -94,25 +94,4 @@ TEST(GroupScannerTest, WinnerScoreRecordHasNoSeparator) {
   EXPECT_EQ(scoreList, full + "PII:7");
 }
 
-TEST(GroupScannerTest, MembersCallStartAndPollTheGroupCallsExpired) {
-  auto* a = new Vessamund::ProfileDictionaryScanner("A");
-  a->addItem(vmund_test::FakeItem::make(1));
-  a->addItem(vmund_test::FakeItem::make(1));
-  auto* b = new Vessamund::ProfileDictionaryScanner("B");
-  b->addItem(vmund_test::FakeItem::make(1));
-  auto* group = new GroupDictionaryScanner;
-  Ref<DictionaryScannerImpl> handle(group);
-  group->addScanner(Ref<DictionaryScannerImpl>(a));
-  group->addScanner(Ref<DictionaryScannerImpl>(b));
-
-  ScriptedProgress progress;  // interval 0: a poll before every item
-  TestArea area;
-  std::string matchLog, scoreList;
-  EXPECT_EQ(handle->scan(&area, 100, &progress, matchLog, scoreList), 2u);
-  EXPECT_EQ(progress.starts, 2);
-  EXPECT_EQ(progress.polls, 3);
-  EXPECT_EQ(progress.expiries, 2);
-  EXPECT_EQ(scoreList, "A:2");
-}
-
 }  // namespace
