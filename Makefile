@@ -4,7 +4,7 @@ JOBS ?= 2
 CMAKE ?= cmake
 BUILD ?= build
 
-.PHONY: all bootstrap build test check asan tsan demo bench fuzz clean milter-e2e
+.PHONY: all bootstrap build test check asan tsan mariadb-check demo bench fuzz clean milter-e2e
 
 all: build
 
@@ -25,6 +25,17 @@ asan:
 	$(CMAKE) --build build-asan -j$(JOBS)
 	cd build-asan && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j$(JOBS)
 
+# The library with the MariaDB client, its tests against a private server
+# (scripts/mariadb-test-server: temporary directory, Unix socket only, stopped
+# and removed afterwards, also on failure). The tests run in one process: the
+# loaders all read the server's one database fe_content.
+MARIADB_BUILD ?= build-mariadb
+mariadb-check: bootstrap
+	$(CMAKE) -S . -B $(MARIADB_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVMUND_DB_CLIENT=mariadb \
+	  -DVMUND_BUILD_CLI=OFF -DVMUND_BUILD_BENCH=OFF
+	$(CMAKE) --build $(MARIADB_BUILD) -j$(JOBS) --target vmund_tests
+	scripts/mariadb-test-server run $(MARIADB_BUILD)/tests/vmund_tests
+
 check: bootstrap
 	$(MAKE) test
 	$(MAKE) asan
@@ -36,7 +47,7 @@ bench: bootstrap build
 	scripts/run-benchmarks $(BUILD)
 
 clean:
-	rm -rf build build-asan build-tsan build-fuzz
+	rm -rf build build-asan build-tsan build-fuzz build-mariadb
 
 # vmund-milter behind a private Postfix on loopback: delivery, refusal,
 # quarantine, then MESSAGES messages on CONNECTIONS connections (as root).

@@ -6,6 +6,22 @@
 // where <dir> is $VMUND_DB_DIR when set (read at each connect) and
 // /var/lib/vessamund otherwise; a missing file is no connection.
 //
+// MariaDB client: db_connect_unix(name) connects over a Unix socket, never
+// TCP, to the MariaDB or MySQL server's database <name>. The socket is
+// $VMUND_DB_SOCKET when set, else the option files' or the client library's
+// default (/run/mysqld/mysqld.sock on Debian); the user and password are
+// $VMUND_DB_USER and $VMUND_DB_PASSWORD when set, else those of the option
+// files' groups [client], [client-mariadb] and [vessamund]. All three are read
+// at each connect. Text travels as UTF-8 (utf8mb4), and each session adds
+// NO_BACKSLASH_ESCAPES to its sql_mode so that a backslash in a name is an
+// ordinary character, as in SQLite. A server that refuses
+// the connection, the login or the database is no connection; a server lost
+// later makes db_query fail, and no connection reconnects by itself. The
+// loaders' group statement quotes the group name with double quotes, which
+// the server reads as a string in its default mode; a server running with
+// ANSI_QUOTES in sql_mode reads it as a column name, so every group loads
+// without members.
+//
 // All handles are opaque. Text returned by db_result_get_value belongs to the
 // client and stays valid until the result is freed; SQL NULL reads as "".
 // Several results may be open at once on one connection. A connection is used

@@ -1,7 +1,8 @@
-// The factory's caches over real SQLite databases: one load per name, clean()
-// and the reload flag, row conversion, groups, an unreachable database and
-// hostile names.
-#ifdef VMUND_DB_CLIENT_SQLITE
+// The factory's caches over real databases of the client built in (SQLite
+// files, or a MariaDB test server): one load per name, clean() and the reload
+// flag, row conversion, groups, an unreachable database and hostile names.
+#include "support/backend_test_db.h"
+#ifdef VMUND_TEST_DB
 
 #include <gtest/gtest.h>
 
@@ -10,7 +11,6 @@
 
 #include "support/scanner_view.h"
 #include "support/test_area.h"
-#include "support/test_db.h"
 #include "vessamund/factory.h"
 
 namespace {
@@ -55,7 +55,7 @@ class DatabaseLoaderTest : public ::testing::Test {
     return scanner->scan(&area, 100, nullptr, matchLog, scoreList);
   }
 
-  vmund_test::TestDbDir dbs;
+  vmund_test::TestDb dbs;
   DictionaryFactory* factory = DictionaryFactory::instance();
 };
 
@@ -181,7 +181,7 @@ TEST_F(DatabaseLoaderTest, MissingDatabaseThenAppearing) {
 }
 
 TEST_F(DatabaseLoaderTest, FailingStatementCachesEmptyScanners) {
-  dbs.exec("fe_content", "create table unrelated (a);", false);
+  dbs.exec("fe_content", "create table unrelated (a integer);", false);
   Ref<DictionaryScannerImpl> d = factory->createProfileScanner("D");
   ASSERT_FALSE(d.empty());
   EXPECT_TRUE(itemsOf(d).empty());
@@ -211,6 +211,50 @@ TEST_F(DatabaseLoaderTest, QuotesInNamesCannotWidenTheStatement) {
   EXPECT_TRUE(membersOf(factory->createGroupScanner("y\" or \"1\"=\"1")).empty());
 }
 
+TEST_F(DatabaseLoaderTest, BackslashesInNamesAreOrdinaryCharacters) {
+  // A server taking a backslash before a quote as an escape would end the
+  // string early.
+  std::string const dictName = "x\\' or '1'='1";
+  std::string const groupName = "x\\\" or \"1\"=\"1";
+  addWord("D", 1, "alpha");
+  addWord(dictName, 1, "literal");
+  addWord("E\\", 1, "trailing");
+  addMember("G", 1, "D");
+  addMember(groupName, 1, "E\\");
+
+  auto items = itemsOf(factory->createProfileScanner(dictName));
+  ASSERT_EQ(items.size(), 1u);
+  EXPECT_EQ(items[0].pattern, "literal");
+  items = itemsOf(factory->createProfileScanner("E\\"));
+  ASSERT_EQ(items.size(), 1u);
+  EXPECT_EQ(items[0].pattern, "trailing");
+  auto members = membersOf(factory->createGroupScanner(groupName));
+  ASSERT_EQ(members.size(), 1u);
+  EXPECT_EQ(members[0], factory->createProfileScanner("E\\").get());
+}
+
+TEST_F(DatabaseLoaderTest, DatabaseStoppedAndBack) {
+  addWord("D", 1, "alpha");
+  addMember("G", 1, "D");
+  Ref<DictionaryScannerImpl> before = factory->createProfileScanner("D");
+  factory->clean();
+
+  dbs.suspend();
+  EXPECT_TRUE(factory->createProfileScanner("D").empty());
+  EXPECT_TRUE(factory->createProfileScanner("D").empty()) << "nothing was cached";
+  Ref<DictionaryScannerImpl> group = factory->createGroupScanner("G");
+  ASSERT_FALSE(group.empty());
+  EXPECT_TRUE(membersOf(group).empty());
+  EXPECT_EQ(factory->createGroupScanner("G").get(), group.get()) << "the empty group is cached";
+  EXPECT_EQ(scan(before, "alpha"), 1u) << "scanners loaded before keep working";
+
+  dbs.resume();
+  EXPECT_EQ(itemsOf(factory->createProfileScanner("D")).size(), 1u);
+  EXPECT_EQ(factory->createGroupScanner("G").get(), group.get());
+  factory->clean();
+  EXPECT_EQ(membersOf(factory->createGroupScanner("G")).size(), 1u);
+}
+
 }  // namespace
 
-#endif  // VMUND_DB_CLIENT_SQLITE
+#endif  // VMUND_TEST_DB

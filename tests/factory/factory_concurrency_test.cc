@@ -2,7 +2,8 @@
 // another empties the caches and reloads a template: every request gets a
 // working scanner with the right answer. Meant to run under ThreadSanitizer
 // as well.
-#ifdef VMUND_DB_CLIENT_SQLITE
+#include "support/backend_test_db.h"
+#ifdef VMUND_TEST_DB
 
 #include <gtest/gtest.h>
 
@@ -13,7 +14,6 @@
 #include <vector>
 
 #include "support/test_area.h"
-#include "support/test_db.h"
 #include "vessamund/factory.h"
 
 namespace {
@@ -23,7 +23,7 @@ using Vessamund::DictionaryScannerImpl;
 using Vessamund::Ref;
 
 TEST(FactoryConcurrencyTest, RequestsAndScansSurviveConcurrentClean) {
-  vmund_test::TestDbDir dbs;
+  vmund_test::TestDb dbs;
   // Dk finds its word with weight k; groups report their best member.
   dbs.exec("fe_content",
            "insert into fe_dict_item (dict_name, item_no, pattern, pattern_weight, "
@@ -87,4 +87,4 @@ TEST(FactoryConcurrencyTest, RequestsAndScansSurviveConcurrentClean) {
 
 }  // namespace
 
-#endif  // VMUND_DB_CLIENT_SQLITE
+#endif  // VMUND_TEST_DB

@@ -10,13 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "support/backend_test_db.h"
 #include "support/scanner_view.h"
 #include "support/test_area.h"
 #include "vessamund/factory.h"
-
-#ifdef VMUND_DB_CLIENT_SQLITE
-#include "support/test_db.h"
-#endif
 
 namespace {
 
@@ -172,9 +169,9 @@ TEST_F(TemplateTest, CountBoundsHowOftenATermScores) {
   }
 }
 
-#ifdef VMUND_DB_CLIENT_SQLITE
+#ifdef VMUND_TEST_DB
 TEST_F(TemplateTest, TemplateAndDatabaseDictionariesShareOneName) {
-  vmund_test::TestDbDir dbs;
+  vmund_test::TestDb dbs;
   dbs.exec("fe_content",
            "insert into fe_dict_item (dict_name, item_no, pattern) values ('D', 1, 'db');"
            "insert into fe_dict_item (dict_name, item_no, pattern) values ('E', 1, 'db');");

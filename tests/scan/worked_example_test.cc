@@ -1,12 +1,14 @@
 // One dictionary end to end with real items made by the factory: a plain word
 // and the card-number detector over a two-part message, giving the records a
-// host sees; and the same scanner shared by eight threads.
+// host sees; the same scanner shared by eight threads; and no allocation
+// when nothing matches.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "support/allocation_count.h"
 #include "support/test_area.h"
 #include "vessamund/factory.h"
 
@@ -53,6 +55,21 @@ TEST(WorkedExampleTest, WordTwiceAndACardReachTheThreshold) {
   EXPECT_EQ(pii->scan(&area, 20, nullptr, matchLog, scoreList), 20u);
   EXPECT_EQ(scoreList, "PII:20");
   EXPECT_EQ(matchLog, ";Dictionary:PII Score: 20(" + cardIdentifier() + ")");
+}
+
+TEST(WorkedExampleTest, ScanWithoutMatchAllocatesNothing) {
+  Ref<DictionaryScannerImpl> pii = piiDictionary();
+  auto* group = new Vessamund::GroupDictionaryScanner;
+  Ref<DictionaryScannerImpl> groupHandle(group);
+  group->addScanner(pii);
+  TestArea area{{"Subject: lunch", 1}, {"Nothing to see here, ref 12 34 5678.", 2}};
+  for (auto const* scanner : {&pii, &groupHandle}) {
+    std::string matchLog, scoreList;
+    (*scanner)->scan(&area, 20, nullptr, matchLog, scoreList);  // warm-up
+    unsigned long const before = vmund_test::allocationCount();
+    EXPECT_EQ((*scanner)->scan(&area, 20, nullptr, matchLog, scoreList), 0u);
+    EXPECT_EQ(vmund_test::allocationCount(), before);
+  }
 }
 
 TEST(WorkedExampleTest, EightThreadsSeeWhatOneThreadSees) {

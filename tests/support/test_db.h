@@ -14,15 +14,9 @@
 #include <stdexcept>
 #include <string>
 
-namespace vmund_test {
+#include "support/schema_sql.h"
 
-inline std::string readSchema() {
-  std::ifstream in(std::string(VMUND_SOURCE_DIR) + "/data/schema.sql");
-  std::stringstream text;
-  text << in.rdbuf();
-  if (text.str().empty()) throw std::runtime_error("data/schema.sql not readable");
-  return text.str();
-}
+namespace vmund_test {
 
 class TestDbDir {
  public:
