@@ -4,7 +4,7 @@ JOBS ?= 2
 CMAKE ?= cmake
 BUILD ?= build
 
-.PHONY: all bootstrap build test check asan tsan mariadb-check demo bench fuzz clean
+.PHONY: all bootstrap build test check asan tsan mariadb-check demo bench fuzz clean milter-e2e
 
 all: build
 
@@ -54,6 +54,11 @@ bench:
 
 clean:
 	rm -rf build build-asan build-tsan build-fuzz build-mariadb
+
+# vmund-milter behind a private Postfix on loopback: delivery, refusal,
+# quarantine, then MESSAGES messages on CONNECTIONS connections (as root).
+milter-e2e: bootstrap build
+	timeout 600 scripts/milter-e2e $(BUILD)
 
 # ThreadSanitizer over the concurrency tests (every test whose name says
 # Concurrent, Threads or Parallel).
