@@ -20,11 +20,21 @@ TEST(PatternTypes, NamesAndCodesReadBack) {
     bool ok;
     uint16_t code;
   };
-  Row const rows[] = {{"word", true, 3},         {"REGEX", true, 1},      {"wildcard", true, 2},
-                      {"creditcard", true, 258}, {"USSSN", true, 257},    {"ussn", true, 257},
-                      {"ukpassport", true, 273}, {"cansin", true, 256},   {"0", true, 0},
-                      {"65535", true, 65535},    {"65536", false, 0},     {"-1", false, 0},
-                      {"", false, 0},            {"3x", false, 0},        {"card", false, 0}};
+  Row const rows[] = {{"word", true, 3},
+                      {"REGEX", true, 1},
+                      {"wildcard", true, 2},
+                      {"creditcard", true, 258},
+                      {"USSSN", true, 257},
+                      {"ussn", true, 257},
+                      {"ukpassport", true, 273},
+                      {"cansin", true, 256},
+                      {"0", true, 0},
+                      {"65535", true, 65535},
+                      {"65536", false, 0},
+                      {"-1", false, 0},
+                      {"", false, 0},
+                      {"3x", false, 0},
+                      {"card", false, 0}};
   for (Row const& r : rows) {
     SCOPED_TRACE(r.text);
     uint16_t code = 9999;
@@ -80,15 +90,14 @@ TEST(DictCsv, ReadsWhatItWrites) {
 }
 
 TEST(DictCsv, ColumnsInAnyOrderDefaultsAndItemOrder) {
-  std::istringstream in(
-      "pattern_weight,pattern,item_no\r\n5,b,2\r\n\r\n3,a,1\r\n");
+  std::istringstream in("pattern_weight,pattern,item_no\r\n5,b,2\r\n\r\n3,a,1\r\n");
   std::vector<CsvProblem> problems;
   std::vector<ItemRow> rows = readItemsCsv(in, problems);
   ASSERT_TRUE(problems.empty());
   ASSERT_EQ(rows.size(), 2u);
   EXPECT_EQ(rows[0].pattern, "a");  // sorted by item_no
   EXPECT_EQ(rows[1].weight, 5);
-  EXPECT_EQ(rows[1].type, 3);       // schema defaults
+  EXPECT_EQ(rows[1].type, 3);  // schema defaults
   EXPECT_EQ(rows[1].scan_area, 11);
   EXPECT_EQ(rows[1].status, 1);
 
@@ -126,10 +135,9 @@ TEST(DictCsv, ProblemsNameTheirLine) {
     EXPECT_EQ(p[0].line, r.line);
     EXPECT_EQ(p[0].message, r.message);
   }
-  std::vector<CsvProblem> p =
-      readProblems("pattern\nfine\nbad(\n", [](ItemRow const& r) {
-        return r.pattern == "bad(" ? std::string("does not compile") : std::string();
-      });
+  std::vector<CsvProblem> p = readProblems("pattern\nfine\nbad(\n", [](ItemRow const& r) {
+    return r.pattern == "bad(" ? std::string("does not compile") : std::string();
+  });
   ASSERT_EQ(p.size(), 1u);
   EXPECT_EQ(p[0].line, 3);
   std::string longPattern(256, 'x');
