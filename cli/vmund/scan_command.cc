@@ -1,7 +1,7 @@
 // `vmund scan`: scan mail files with dictionaries, groups and templates.
-#include <CLI/CLI.hpp>
 #include <unistd.h>
 
+#include <CLI/CLI.hpp>
 #include <cstdlib>
 
 #include "vessamund/factory.h"
@@ -15,7 +15,7 @@ namespace {
 struct ScanArgs {
   std::string dbDir;
   std::string templates;
-  std::vector<ScannerSpec> scanners;
+  std::vector<ScannerRequest> scanners;
   std::string badTemplate;  // first -t value that did not parse
   unsigned long threshold = 100;
   bool json = false;
@@ -87,24 +87,26 @@ void addScanCommand(CLI::App& app, Context& ctx) {
   scan->add_option_function<std::string>(
           "-d,--dict",
           [args](std::string const& v) {
-            args->scanners.push_back({ScannerSpec::kDictionary, v, 0});
+            args->scanners.push_back({ScannerRequest::kDictionary, v, 0});
           },
           "Dictionary from the configuration database")
       ->trigger_on_parse()
       ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
   scan->add_option_function<std::string>(
           "-g,--group",
-          [args](std::string const& v) { args->scanners.push_back({ScannerSpec::kGroup, v, 0}); },
+          [args](std::string const& v) {
+            args->scanners.push_back({ScannerRequest::kGroup, v, 0});
+          },
           "Dictionary group from the configuration database")
       ->trigger_on_parse()
       ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
   scan->add_option_function<std::string>(
           "-t,--template",
           [args](std::string const& v) {
-            ScannerSpec spec{ScannerSpec::kTemplate, "", 0};
-            std::string problem = parseTemplateSpec(v, spec);
+            ScannerRequest wanted{ScannerRequest::kTemplate, "", 0};
+            std::string problem = parseTemplateRequest(v, wanted);
             if (!problem.empty() && args->badTemplate.empty()) args->badTemplate = problem;
-            if (problem.empty()) args->scanners.push_back(spec);
+            if (problem.empty()) args->scanners.push_back(wanted);
           },
           "Template dictionary NUMBER:NAME (512-540), e.g. 512:GLB")
       ->trigger_on_parse()
@@ -122,7 +124,8 @@ void addScanCommand(CLI::App& app, Context& ctx) {
   scan->add_option("--max-size", args->maxSizeMb,
                    "Refuse inputs larger than this many MB (default 64)")
       ->check(CLI::Range(0.001, 4000.0));
-  scan->add_option("PATH", args->paths, "Mail file, folder (scanned recursively) or - for standard input")
+  scan->add_option("PATH", args->paths,
+                   "Mail file, folder (scanned recursively) or - for standard input")
       ->required();
   scan->callback([args, &ctx] { runScan(*args, ctx); });
 }

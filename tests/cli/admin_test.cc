@@ -76,15 +76,14 @@ TEST(DictCsv, ReadsWhatItWrites) {
 }
 
 TEST(DictCsv, ColumnsInAnyOrderDefaultsAndItemOrder) {
-  std::istringstream in(
-      "pattern_weight,pattern,item_no\r\n5,b,2\r\n\r\n3,a,1\r\n");
+  std::istringstream in("pattern_weight,pattern,item_no\r\n5,b,2\r\n\r\n3,a,1\r\n");
   std::vector<CsvProblem> problems;
   std::vector<ItemRow> rows = readItemsCsv(in, problems);
   ASSERT_TRUE(problems.empty());
   ASSERT_EQ(rows.size(), 2u);
   EXPECT_EQ(rows[0].pattern, "a");  // sorted by item_no
   EXPECT_EQ(rows[1].weight, 5);
-  EXPECT_EQ(rows[1].type, 3);       // schema defaults
+  EXPECT_EQ(rows[1].type, 3);  // schema defaults
   EXPECT_EQ(rows[1].scan_area, 11);
   EXPECT_EQ(rows[1].status, 1);
 
@@ -117,10 +116,9 @@ TEST(DictCsv, ProblemsNameTheirLine) {
     EXPECT_EQ(p[0].line, r.line);
     EXPECT_EQ(p[0].message, r.message);
   }
-  std::vector<CsvProblem> p =
-      readProblems("pattern\nfine\nbad(\n", [](ItemRow const& r) {
-        return r.pattern == "bad(" ? std::string("does not compile") : std::string();
-      });
+  std::vector<CsvProblem> p = readProblems("pattern\nfine\nbad(\n", [](ItemRow const& r) {
+    return r.pattern == "bad(" ? std::string("does not compile") : std::string();
+  });
   ASSERT_EQ(p.size(), 1u);
   EXPECT_EQ(p[0].line, 3);
   std::string longPattern(256, 'x');

@@ -65,15 +65,19 @@ TEST(MimeReader, DecodedTextReadsAsTheReaderSeesIt) {
   };
   // RFC 2047 words in UTF-8 and Latin-1, quoted-printable ISO-8859-15 body.
   EXPECT_TRUE(contains(text("04-encoded-subject.eml", 0),
-                       "Subject: \xC3\x9C" "berweisung f\xC3\xBCr M\xC3\xA4rz: Rechnung 2025-0311\n"));
-  EXPECT_TRUE(contains(text("04-encoded-subject.eml", 0), "To: Sabine Sch\xC3\xA4" "fer <"));
+                       "Subject: \xC3\x9C"
+                       "berweisung f\xC3\xBCr M\xC3\xA4rz: Rechnung 2025-0311\n"));
+  EXPECT_TRUE(contains(text("04-encoded-subject.eml", 0),
+                       "To: Sabine Sch\xC3\xA4"
+                       "fer <"));
   std::string body = text("04-encoded-subject.eml", 1);
   EXPECT_TRUE(contains(body, "1.240,00 \xE2\x82\xAC f\xC3\xBCr die Wartung im M\xC3\xA4rz\n"));
   EXPECT_TRUE(contains(body, "IBAN: DE44 5001 0517 5407 3249 31\n"));
   // The HTML twin: tags and styles gone, &nbsp; read as blanks.
   std::string html = text("02-alternative-html.eml", 2);
   EXPECT_TRUE(contains(html, "card you gave us, 4917 6123 0045 8813, valid"));
-  EXPECT_FALSE(contains(html, "<") || contains(html, "margin") || contains(html, "Payment problem"));
+  EXPECT_FALSE(contains(html, "<") || contains(html, "margin") ||
+               contains(html, "Payment problem"));
   // Base64 attachment decoded byte for byte.
   EXPECT_EQ(text("03-base64-attachment.eml", 2),
             "employee_id,name,ssn,start_date\n"
@@ -94,7 +98,8 @@ TEST(MimeReader, MboxGivesEveryMessage) {
 
 std::string mixed(std::string const& parts) {
   return "From: a@example.org\nSubject: t\nMIME-Version: 1.0\n"
-         "Content-Type: multipart/mixed; boundary=\"B\"\n\n" + parts + "--B--\n";
+         "Content-Type: multipart/mixed; boundary=\"B\"\n\n" +
+         parts + "--B--\n";
 }
 
 TEST(MimeReader, TreeShapesMapToKinds) {
@@ -107,7 +112,8 @@ TEST(MimeReader, TreeShapesMapToKinds) {
   std::string html = "--B\nContent-Type: text/html\n\n<p>h</p>\n";
   Row const rows[] = {
       {"html alone is the body",
-       "From: a@example.org\nContent-Type: text/html\n\n<b>x</b>\n", {"4:header", "1:text/html"}},
+       "From: a@example.org\nContent-Type: text/html\n\n<b>x</b>\n",
+       {"4:header", "1:text/html"}},
       {"html after plain outside an alternative stays a body",
        mixed(plain + html), {"4:header", "1:text/plain", "1:text/html"}},
       {"related html root is the twin",
@@ -126,7 +132,8 @@ TEST(MimeReader, TreeShapesMapToKinds) {
        mixed("--B\nContent-Type: application/octet-stream; name=a.log\n\nline\n"),
        {"4:header", "2:a.log"}},
       {"octet stream with binary bytes",
-       mixed(std::string("--B\nContent-Type: application/octet-stream; name=b.bin\n\n\x01\x00\x02\n", 60)),
+       mixed(std::string(
+           "--B\nContent-Type: application/octet-stream; name=b.bin\n\n\x01\x00\x02\n", 60)),
        {"4:header", "skip:b.bin"}},
       {"attached message: its header and text are attachments",
        mixed("--B\nContent-Type: message/rfc822\n\nFrom: b@example.org\nSubject: inner\n\nhi\n"),
