@@ -4,7 +4,7 @@ JOBS ?= 2
 CMAKE ?= cmake
 BUILD ?= build
 
-.PHONY: all bootstrap build test check asan tsan mariadb-check demo bench fuzz clean
+.PHONY: all bootstrap build test check asan tsan mariadb-check demo bench fuzz clean milter-e2e
 
 all: build
 
@@ -46,11 +46,22 @@ check: bootstrap
 demo: bootstrap build
 	$(BUILD)/cli/vmund demo
 
-bench: bootstrap build
-	scripts/run-benchmarks $(BUILD)
+# Every benchmark of a Release build, as Markdown on standard output (the
+# build's own output goes to standard error), so `make -s bench > FILE` keeps
+# only the tables. A few minutes on an idle 2-core machine; see BENCHMARKS.md.
+bench:
+	@scripts/bootstrap >&2
+	@$(CMAKE) -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DVMUND_BUILD_BENCH=ON >&2
+	@$(CMAKE) --build $(BUILD) -j$(JOBS) --target vmund_bench vmund_corpus_bench >&2
+	@scripts/run-benchmarks $(BUILD)
 
 clean:
 	rm -rf build build-asan build-tsan build-fuzz build-mariadb
+
+# vmund-milter behind a private Postfix on loopback: delivery, refusal,
+# quarantine, then MESSAGES messages on CONNECTIONS connections (as root).
+milter-e2e: bootstrap build
+	timeout 600 scripts/milter-e2e $(BUILD)
 
 # ThreadSanitizer over the concurrency tests (every test whose name says
 # Concurrent, Threads or Parallel).

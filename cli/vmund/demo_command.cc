@@ -114,6 +114,16 @@ void removeConfiguration(std::string const& dir) {
 
 std::string baseName(std::string const& id) { return id.substr(id.rfind('/') + 1); }
 
+// What a summary line shows of one result: the match record when it is
+// short; detectors log their built-in expressions, whose records run long,
+// so for those the score record and the record's size.
+std::string matchSummary(ScanResult const& r) {
+  if (r.matchRecord.empty()) return r.scoreRecord;
+  if (r.matchRecord.size() <= 80) return r.matchRecord;
+  return r.scoreRecord + "  (and a match record of " + std::to_string(r.matchRecord.size()) +
+         " bytes)";
+}
+
 void printSummary(std::vector<FileReport> const& files, ScanSettings const& s, Context& ctx) {
   size_t first = 8;
   for (FileReport const& f : files)
@@ -132,16 +142,15 @@ void printSummary(std::vector<FileReport> const& files, ScanSettings const& s, C
       ctx.out << "\n";
     }
   }
-  ctx.out << "(* = reached the threshold of " << s.threshold << ")\n\nWhat matched:\n";
+  ctx.out << "(* = reached the threshold of " << s.threshold
+          << ")\n\nWhat matched (`vmund scan` prints the match records whole):\n";
   for (FileReport const& f : files)
     for (MessageReport const& m : f.messages)
       for (size_t i = 0; i < m.results.size(); ++i)
         if (!m.results[i].matchRecord.empty() || !m.results[i].scoreRecord.empty())
           ctx.out << "  " << std::left << std::setw(static_cast<int>(first)) << baseName(m.id)
                   << "  " << describe(s.scanners[i]) << " " << s.scanners[i].name << ": "
-                  << (m.results[i].matchRecord.empty() ? m.results[i].scoreRecord
-                                                       : m.results[i].matchRecord)
-                  << "\n";
+                  << matchSummary(m.results[i]) << "\n";
 }
 
 struct DemoArgs {

@@ -48,8 +48,6 @@ TEST(MimeReader, SampleMessagesGiveTheirParts) {
       {"02-alternative-html.eml", {"4:header", "1:text/plain", "8:text/html"}},
       {"03-base64-attachment.eml",
        {"4:header", "1:text/plain", "2:new-starters.csv", "skip:logo.png"}},
-      {"04-encoded-subject.eml", {"4:header", "1:text/plain"}},
-      {"05-planted-identifiers.eml", {"4:header", "1:text/plain"}},
   };
   for (Row const& r : rows) {
     SCOPED_TRACE(r.file);
@@ -112,10 +110,6 @@ TEST(MimeReader, TreeShapesMapToKinds) {
        "From: a@example.org\nContent-Type: text/html\n\n<b>x</b>\n", {"4:header", "1:text/html"}},
       {"html after plain outside an alternative stays a body",
        mixed(plain + html), {"4:header", "1:text/plain", "1:text/html"}},
-      {"html before plain is no twin",
-       "From: a@example.org\nContent-Type: multipart/alternative; boundary=\"B\"\n\n" + html +
-           plain + "--B--\n",
-       {"4:header", "1:text/html", "1:text/plain"}},
       {"related html root is the twin",
        "From: a@example.org\nContent-Type: multipart/alternative; boundary=\"B\"\n\n" + plain +
            "--B\nContent-Type: multipart/related; boundary=\"R\"\n\n"
@@ -128,8 +122,6 @@ TEST(MimeReader, TreeShapesMapToKinds) {
       {"html attachment is rendered as an attachment",
        mixed("--B\nContent-Type: text/html\nContent-Disposition: attachment\n\n<i>x</i>\n"),
        {"4:header", "2:text/html"}},
-      {"textual application type",
-       mixed("--B\nContent-Type: application/json\n\n{\"a\":1}\n"), {"4:header", "2:application/json"}},
       {"octet stream that reads as text",
        mixed("--B\nContent-Type: application/octet-stream; name=a.log\n\nline\n"),
        {"4:header", "2:a.log"}},
@@ -181,25 +173,6 @@ TEST(MimeReader, FiftyMegabyteMessage) {
   MessageArea const& a = got.messages.at(0).area;
   ASSERT_EQ(a.partCount(), 2u);
   EXPECT_EQ(a.text(1).size(), msg.size() - msg.find("\n\n") - 2);
-}
-
-TEST(MessageArea, WalkRestartsAndEnds) {
-  MessageArea a;
-  EXPECT_EQ(a.first(), nullptr);
-  a.addPart(vmund::kHeader, "H: v\n", "header");
-  a.addPart(vmund::kBody, std::string("a\0b", 3), "body");
-  for (int round = 0; round < 2; ++round) {
-    Vessamund::DScanAreaPart* p = a.first();
-    ASSERT_NE(p, nullptr);
-    EXPECT_EQ(p->flags, vmund::kHeader);
-    p = a.next();
-    ASSERT_NE(p, nullptr);
-    EXPECT_EQ(p->length, 3u);
-    EXPECT_EQ(p->text[3], '\0');
-    EXPECT_EQ(a.next(), nullptr);
-    EXPECT_EQ(a.next(), nullptr);
-  }
-  EXPECT_EQ(a.textBytes(), 8u);
 }
 
 }  // namespace
