@@ -6,6 +6,7 @@
 
 #include "vessamund/factory.h"
 #include "vmund/app.h"
+#include "vmund/db_choice.h"
 #include "vmund/report.h"
 #include "vmund/scan_session.h"
 
@@ -14,6 +15,7 @@ namespace {
 
 struct ScanArgs {
   std::string dbDir;
+  std::string db;  // --db, "" when not given
   std::string templates;
   std::vector<ScannerRequest> scanners;
   std::string badTemplate;  // first -t value that did not parse
@@ -41,6 +43,14 @@ void runScan(ScanArgs const& a, Context& ctx) {
     return;
   }
   if (!a.dbDir.empty()) setenv("VMUND_DB_DIR", a.dbDir.c_str(), 1);
+  if (!a.db.empty()) {
+    std::string const problem = chooseDatabase(a.db);
+    if (!problem.empty()) {
+      ctx.err << "vmund scan: " << problem << "\n";
+      ctx.status = kError;
+      return;
+    }
+  }
   if (!a.templates.empty()) useTemplateFolder(a.templates);
 
   ScanSettings settings;
@@ -77,9 +87,16 @@ void addScanCommand(CLI::App& app, Context& ctx) {
       "scan",
       "Scan mail files (single messages or mbox files) and print each scanner's score.\n"
       "Exit status: 0 nothing reached its threshold, 1 a message did, 2 an error occurred.");
-  scan->add_option("--db-dir", args->dbDir,
-                   "Folder of the configuration database fe_content.db "
-                   "(default: $VMUND_DB_DIR or /var/lib/vessamund)");
+  CLI::Option* dbDir = scan->add_option("--db-dir", args->dbDir,
+                                        "Folder of the configuration database fe_content.db "
+                                        "(default: $VMUND_DB_DIR or /var/lib/vessamund)");
+  scan->add_option("--db", args->db,
+                   "Configuration database: sqlite:DIR (as --db-dir) or mariadb:SOCKET, a "
+                   "MariaDB server's Unix socket (login from $VMUND_DB_USER and "
+                   "$VMUND_DB_PASSWORD or the option files); the kind must be the client "
+                   "vmund was built with (" +
+                       std::string(builtInDbClient()) + ")")
+      ->excludes(dbDir);
   scan->add_option("--templates", args->templates,
                    "Folder of the template files for -t (default: /var/spool/etc/template)");
   // Scanners are reported in the order given, whatever their kind, so each

@@ -21,6 +21,7 @@
 #include "host/deadline.h"
 #include "host/mime_reader.h"
 #include "vessamund/factory.h"
+#include "vmund/db_choice.h"
 #include "vmund/progress_line.h"
 
 namespace vmund {
@@ -142,8 +143,6 @@ ScanSession::ScanSession(ScanSettings settings, std::ostream& err)
   // Scanners of an earlier session in this process may come from another
   // database; start from empty caches.
   factory->clean();
-  char const* dir = std::getenv("VMUND_DB_DIR");
-  std::string db = std::string(dir && *dir ? dir : "/var/lib/vessamund") + "/fe_content.db";
   for (ScannerRequest const& wanted : settings_.scanners) {
     ScannerRef ref;
     if (wanted.source == ScannerRequest::kTemplate) {
@@ -161,9 +160,9 @@ ScanSession::ScanSession(ScanSettings settings, std::ostream& err)
       }
       ref = factory->createDictScanner(wanted.number, wanted.name);
     } else {
-      if (access(db.c_str(), R_OK) != 0) {
-        err_ << "vmund scan: " << db << ": " << errnoText()
-             << " (--db-dir names the folder; `vmund db init` creates it)\n";
+      std::string const problem = databaseProblem();
+      if (!problem.empty()) {
+        err_ << "vmund scan: " << problem << "\n";
         ok_ = false;
         return;
       }
