@@ -44,7 +44,7 @@ struct Rule {
 };
 
 struct Config {
-  std::string socket;     // libmilter connection spec, e.g. "inet:8894@127.0.0.1"
+  std::string socket;     // libmilter connection address, e.g. "inet:8894@127.0.0.1"
   std::string dbDir;      // folder of fe_content.db; "" = $VMUND_DB_DIR or /var/lib/vessamund
   std::string templates;  // folder of the template files; "" = the built-in paths
   uint64_t maxSize = 25ull << 20;               // larger messages are not scanned

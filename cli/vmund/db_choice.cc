@@ -13,17 +13,17 @@ namespace vmund {
 
 char const* builtInDbClient() { return VMUND_DB_CLIENT_NAME; }
 
-std::string chooseDatabase(std::string const& spec) {
-  size_t const colon = spec.find(':');
-  std::string const kind = spec.substr(0, colon);
-  std::string const place = colon == std::string::npos ? "" : spec.substr(colon + 1);
+std::string chooseDatabase(std::string const& choice) {
+  size_t const colon = choice.find(':');
+  std::string const kind = choice.substr(0, colon);
+  std::string const place = colon == std::string::npos ? "" : choice.substr(colon + 1);
   char const* variable = kind == "sqlite"    ? "VMUND_DB_DIR"
                          : kind == "mariadb" ? "VMUND_DB_SOCKET"
                                              : nullptr;
   if (variable == nullptr || place.empty())
-    return "--db " + spec + ": give sqlite:DIR or mariadb:SOCKET";
+    return "--db " + choice + ": give sqlite:DIR or mariadb:SOCKET";
   if (kind != builtInDbClient())
-    return "--db " + spec + ": this vmund reads the configuration database with the " +
+    return "--db " + choice + ": this vmund reads the configuration database with the " +
            builtInDbClient() + " client (the build option VMUND_DB_CLIENT chooses it)";
   setenv(variable, place.c_str(), 1);
   return std::string();

@@ -17,7 +17,7 @@ char const* builtInDbClient();
 // "mariadb:SOCKET" (the server's socket), which must name the built-in
 // client. Returns "" when applied, else what is wrong, for the person at the
 // command line; nothing is changed then.
-std::string chooseDatabase(std::string const& spec);
+std::string chooseDatabase(std::string const& choice);
 
 // "" when the database fe_content can be opened now (SQLite: the file is
 // readable; MariaDB: a connection is made and closed). Else the problem and

@@ -17,18 +17,18 @@ using vmund_test::FakeItem;
 using vmund_test::ScriptedProgress;
 using vmund_test::TestArea;
 
-struct ItemSpec {
+struct ItemRow {
   unsigned long score;
   char const* identifier;
 };
 
 // A scanner named `name` over fake items; `fakes` receives them for
 // inspection.
-ProfileDictionaryScanner* makeScanner(std::vector<ItemSpec> const& specs,
+ProfileDictionaryScanner* makeScanner(std::vector<ItemRow> const& rows,
                                       std::vector<FakeItem*>* fakes = nullptr,
                                       std::string const& name = "PII") {
   auto* scanner = new ProfileDictionaryScanner(name);
-  for (auto const& s : specs) {
+  for (auto const& s : rows) {
     auto item = FakeItem::make(s.score, s.identifier);
     if (fakes != nullptr) fakes->push_back(static_cast<FakeItem*>(item.get()));
     scanner->addItem(item);
@@ -40,7 +40,7 @@ TEST(ProfileScannerTest, ThresholdAndRecords) {
   std::string const s255(255, 's'), s256(256, 's'), m1023(1023, 'm'), m1024(1024, 'm');
   struct Row {
     char const* note;
-    std::vector<ItemSpec> items;
+    std::vector<ItemRow> items;
     unsigned long budget;
     std::string matchLog, scoreList;  // before
     unsigned long expected;
