@@ -7,11 +7,16 @@ namespace vmund {
 
 char const* partKindName(uint16_t kind) {
   switch (kind & 15) {
-    case kBody: return "body";
-    case kAttachment: return "attachment";
-    case kHeader: return "header";
-    case kHtmlAlternative: return "html-alternative";
-    default: return "other";
+    case kBody:
+      return "body";
+    case kAttachment:
+      return "attachment";
+    case kHeader:
+      return "header";
+    case kHtmlAlternative:
+      return "html-alternative";
+    default:
+      return "other";
   }
 }
 

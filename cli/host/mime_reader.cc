@@ -54,18 +54,18 @@ bool startsWith(std::string const& s, char const* prefix) {
 // Application types whose content is text meant for people or programs.
 bool isTextualType(std::string const& mime) {
   static char const* const kTextual[] = {
-      "application/json", "application/xml", "application/csv", "application/javascript",
-      "application/x-sh", "application/x-shellscript", "application/sql", "application/x-yaml",
-      "application/yaml", "application/x-perl", "application/x-python", "application/rtf",
-      "application/x-tex", "application/ecmascript", "application/x-javascript",
-      "application/x-csh", "application/x-httpd-php", "application/pgp-keys"};
+      "application/json",       "application/xml",         "application/csv",
+      "application/javascript", "application/x-sh",        "application/x-shellscript",
+      "application/sql",        "application/x-yaml",      "application/yaml",
+      "application/x-perl",     "application/x-python",    "application/rtf",
+      "application/x-tex",      "application/ecmascript",  "application/x-javascript",
+      "application/x-csh",      "application/x-httpd-php", "application/pgp-keys"};
   if (startsWith(mime, "text/") || startsWith(mime, "message/")) return true;
   for (char const* t : kTextual)
     if (mime == t) return true;
   size_t plus = mime.rfind('+');
-  return plus != std::string::npos &&
-         (mime.compare(plus, std::string::npos, "+xml") == 0 ||
-          mime.compare(plus, std::string::npos, "+json") == 0);
+  return plus != std::string::npos && (mime.compare(plus, std::string::npos, "+xml") == 0 ||
+                                       mime.compare(plus, std::string::npos, "+json") == 0);
 }
 
 // Content declared only as bytes counts as text when its start has no NUL
@@ -130,8 +130,8 @@ std::string ensureUtf8(std::string text) {
 // The part's text in UTF-8 with LF line ends, whatever its transfer encoding
 // and declared charset. An unknown charset is read as if undeclared.
 std::string decodedText(GMimePart* part) {
-  std::string charset = lowerAscii(
-      g_mime_object_get_content_type_parameter(GMIME_OBJECT(part), "charset"));
+  std::string charset =
+      lowerAscii(g_mime_object_get_content_type_parameter(GMIME_OBJECT(part), "charset"));
   std::vector<GMimeFilter*> filters;
   if (!isUtf8Compatible(charset)) {
     if (GMimeFilter* conv = g_mime_filter_charset_new(charset.c_str(), "UTF-8"))

@@ -40,7 +40,8 @@ std::string parseArea(std::string const& text, uint8_t& mask) {
   size_t start = 0;
   while (start <= text.size()) {
     size_t comma = text.find(',', start);
-    std::string name = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+    std::string name =
+        text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
     bool known = false;
     for (auto const& a : kAreas)
       if (name == a.name) {

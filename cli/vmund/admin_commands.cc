@@ -1,7 +1,6 @@
 // `vmund db`, `vmund dict` and `vmund group`: manage the configuration
 // database that dictionaries and groups are loaded from.
 #include <CLI/CLI.hpp>
-
 #include <cstring>
 #include <fstream>
 #include <iomanip>
@@ -163,7 +162,8 @@ void groupList(GroupArgs const& a, Context& ctx) {
 void groupRemove(GroupArgs const& a, Context& ctx) {
   ConfigDb db(dirOf(a.dbDir));
   int n = db.removeGroupMembers(a.group, a.dicts);
-  if (n == 0) throw admin::AdminError(db.path() + ": nothing to remove from group \"" + a.group + "\"");
+  if (n == 0)
+    throw admin::AdminError(db.path() + ": nothing to remove from group \"" + a.group + "\"");
   ctx.out << a.group << ": " << n << " memberships removed\n";
 }
 
@@ -188,15 +188,18 @@ void addAdminCommands(CLI::App& app, Context& ctx) {
   CLI::App* add = dict->add_subcommand("add", "Add a pattern at the end of a dictionary");
   addDbDir(add, d->dbDir);
   add->add_option("DICT", d->dict, "Dictionary name")->required();
-  add->add_option("PATTERN", d->pattern, "Word, wildcard pattern or regular expression")->required();
+  add->add_option("PATTERN", d->pattern, "Word, wildcard pattern or regular expression")
+      ->required();
   add->add_option("--type", d->type,
                   "word, wildcard, regex, a detector (creditcard, ussn, iban, ...) or a code "
                   "(default word)");
-  add->add_option("--weight", d->weight, "Score of one match (default 1)")->check(CLI::Range(1u, 65535u));
+  add->add_option("--weight", d->weight, "Score of one match (default 1)")
+      ->check(CLI::Range(1u, 65535u));
   add->add_option("--area", d->area,
                   "Areas: a mask or names joined by commas: body, attachment, header, html "
                   "(default 11 = body,attachment,html)");
-  add->add_option("--max-weight", d->maxWeight, "Cap on the item's score per message (default none)")
+  add->add_option("--max-weight", d->maxWeight,
+                  "Cap on the item's score per message (default none)")
       ->check(CLI::Range(0u, 65535u));
   add->add_flag("--disabled", d->disabled, "Add the pattern switched off");
   add->callback([d, &ctx] { dictAdd(*d, ctx); });
@@ -226,30 +229,31 @@ void addAdminCommands(CLI::App& app, Context& ctx) {
   import->add_option("DICT", d->dict, "Dictionary name")->required();
   import->add_option("FILE", d->file, "CSV file")->required();
   import->add_flag("--append", d->append, "Add after the existing items instead of replacing them");
-  import->callback([d, &ctx] { dictImport(*d, ctx); });
+  import->callback([d, &ctx] { dictImport(*d, ctx);
+});
 
-  CLI::App* exportCmd = dict->add_subcommand("export", "Write a dictionary as CSV");
-  addDbDir(exportCmd, d->dbDir);
-  exportCmd->add_option("DICT", d->dict, "Dictionary name")->required();
-  exportCmd->add_option("FILE", d->file, "Output file (default: standard output)");
-  exportCmd->callback([d, &ctx] { dictExport(*d, ctx); });
+CLI::App* exportCmd = dict->add_subcommand("export", "Write a dictionary as CSV");
+addDbDir(exportCmd, d->dbDir);
+exportCmd->add_option("DICT", d->dict, "Dictionary name")->required();
+exportCmd->add_option("FILE", d->file, "Output file (default: standard output)");
+exportCmd->callback([d, &ctx] { dictExport(*d, ctx); });
 
-  auto g = std::make_shared<GroupArgs>();
-  CLI::App* group = app.add_subcommand("group", "Manage dictionary groups");
-  group->require_subcommand(1);
-  CLI::App* gadd = group->add_subcommand("add", "Add dictionaries to a group (creating it)");
-  addDbDir(gadd, g->dbDir);
-  gadd->add_option("GROUP", g->group, "Group name")->required();
-  gadd->add_option("DICT", g->dicts, "Member dictionaries")->required();
-  gadd->callback([g, &ctx] { groupAdd(*g, ctx); });
-  CLI::App* glist = group->add_subcommand("list", "List groups and their members");
-  addDbDir(glist, g->dbDir);
-  glist->callback([g, &ctx] { groupList(*g, ctx); });
-  CLI::App* gremove = group->add_subcommand("remove", "Remove a group, or some of its members");
-  addDbDir(gremove, g->dbDir);
-  gremove->add_option("GROUP", g->group, "Group name")->required();
-  gremove->add_option("DICT", g->dicts, "Members to remove (default: the whole group)");
-  gremove->callback([g, &ctx] { groupRemove(*g, ctx); });
-}
+auto g = std::make_shared<GroupArgs>();
+CLI::App* group = app.add_subcommand("group", "Manage dictionary groups");
+group->require_subcommand(1);
+CLI::App* gadd = group->add_subcommand("add", "Add dictionaries to a group (creating it)");
+addDbDir(gadd, g->dbDir);
+gadd->add_option("GROUP", g->group, "Group name")->required();
+gadd->add_option("DICT", g->dicts, "Member dictionaries")->required();
+gadd->callback([g, &ctx] { groupAdd(*g, ctx); });
+CLI::App* glist = group->add_subcommand("list", "List groups and their members");
+addDbDir(glist, g->dbDir);
+glist->callback([g, &ctx] { groupList(*g, ctx); });
+CLI::App* gremove = group->add_subcommand("remove", "Remove a group, or some of its members");
+addDbDir(gremove, g->dbDir);
+gremove->add_option("GROUP", g->group, "Group name")->required();
+gremove->add_option("DICT", g->dicts, "Members to remove (default: the whole group)");
+gremove->callback([g, &ctx] { groupRemove(*g, ctx); });
+}  // namespace vmund
 
 }  // namespace vmund

@@ -2,7 +2,6 @@
 #include "vmund/app.h"
 
 #include <CLI/CLI.hpp>
-
 #include <cstdlib>
 
 #include "outside/admin/config_db.h"

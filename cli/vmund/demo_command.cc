@@ -1,10 +1,10 @@
 // `vmund demo`: a ready-made configuration (database, dictionaries, a group,
 // template files) built with the same code as `vmund db|dict|group`, then a
 // scan of the sample messages with a summary table.
-#include <CLI/CLI.hpp>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <CLI/CLI.hpp>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -62,10 +62,10 @@ char const kTermFile[] =
     "3:tax\n"
     "2/3=payroll\n";
 
-std::vector<ScannerSpec> const kScanners = {
-    {ScannerSpec::kDictionary, "PII", 0},      {ScannerSpec::kDictionary, "Finance", 0},
-    {ScannerSpec::kDictionary, "Confidential", 0}, {ScannerSpec::kGroup, "Compliance", 0},
-    {ScannerSpec::kTemplate, "GLB", 512},      {ScannerSpec::kTemplate, "SSN-Terms", 532},
+std::vector<ScannerRequest> const kScanners = {
+    {ScannerRequest::kDictionary, "PII", 0},          {ScannerRequest::kDictionary, "Finance", 0},
+    {ScannerRequest::kDictionary, "Confidential", 0}, {ScannerRequest::kGroup, "Compliance", 0},
+    {ScannerRequest::kTemplate, "GLB", 512},          {ScannerRequest::kTemplate, "SSN-Terms", 532},
 };
 
 void writeFile(std::string const& path, char const* text) {
@@ -114,12 +114,22 @@ void removeConfiguration(std::string const& dir) {
 
 std::string baseName(std::string const& id) { return id.substr(id.rfind('/') + 1); }
 
+// What a summary line shows of one result: the match record when it is
+// short; detectors log their built-in expressions, whose records run long,
+// so for those the score record and the record's size.
+std::string matchSummary(ScanResult const& r) {
+  if (r.matchRecord.empty()) return r.scoreRecord;
+  if (r.matchRecord.size() <= 80) return r.matchRecord;
+  return r.scoreRecord + "  (and a match record of " + std::to_string(r.matchRecord.size()) +
+         " bytes)";
+}
+
 void printSummary(std::vector<FileReport> const& files, ScanSettings const& s, Context& ctx) {
   size_t first = 8;
   for (FileReport const& f : files)
     for (MessageReport const& m : f.messages) first = std::max(first, baseName(m.id).size());
   ctx.out << std::left << std::setw(static_cast<int>(first)) << "message";
-  for (ScannerSpec const& spec : s.scanners) ctx.out << "  " << spec.name;
+  for (ScannerRequest const& wanted : s.scanners) ctx.out << "  " << wanted.name;
   ctx.out << "\n";
   for (FileReport const& f : files) {
     if (!f.error.empty()) ctx.out << baseName(f.path) << ": " << f.error << "\n";
@@ -127,21 +137,21 @@ void printSummary(std::vector<FileReport> const& files, ScanSettings const& s, C
       ctx.out << std::left << std::setw(static_cast<int>(first)) << baseName(m.id);
       for (size_t i = 0; i < m.results.size(); ++i) {
         std::string cell = std::to_string(m.results[i].score) + (m.results[i].reached ? "*" : " ");
-        ctx.out << "  " << std::right << std::setw(static_cast<int>(s.scanners[i].name.size())) << cell;
+        ctx.out << "  " << std::right << std::setw(static_cast<int>(s.scanners[i].name.size()))
+                << cell;
       }
       ctx.out << "\n";
     }
   }
-  ctx.out << "(* = reached the threshold of " << s.threshold << ")\n\nWhat matched:\n";
+  ctx.out << "(* = reached the threshold of " << s.threshold
+          << ")\n\nWhat matched (`vmund scan` prints the match records whole):\n";
   for (FileReport const& f : files)
     for (MessageReport const& m : f.messages)
       for (size_t i = 0; i < m.results.size(); ++i)
         if (!m.results[i].matchRecord.empty() || !m.results[i].scoreRecord.empty())
           ctx.out << "  " << std::left << std::setw(static_cast<int>(first)) << baseName(m.id)
                   << "  " << describe(s.scanners[i]) << " " << s.scanners[i].name << ": "
-                  << (m.results[i].matchRecord.empty() ? m.results[i].scoreRecord
-                                                       : m.results[i].matchRecord)
-                  << "\n";
+                  << matchSummary(m.results[i]) << "\n";
 }
 
 struct DemoArgs {
@@ -194,10 +204,11 @@ void runDemo(DemoArgs const& a, Context& ctx) {
 void addDemoCommand(CLI::App& app, Context& ctx) {
   auto args = std::make_shared<DemoArgs>();
   CLI::App* demo = app.add_subcommand(
-      "demo",
-      "Build a small configuration in a fresh folder and scan the sample messages with it");
-  demo->add_option("--dir", args->dir, "Folder for the configuration (default: a new one under /tmp)");
-  demo->add_option("--samples", args->samples, "Folder of messages to scan (default: the shipped samples)");
+      "demo", "Build a small configuration in a fresh folder and scan the sample messages with it");
+  demo->add_option("--dir", args->dir,
+                   "Folder for the configuration (default: a new one under /tmp)");
+  demo->add_option("--samples", args->samples,
+                   "Folder of messages to scan (default: the shipped samples)");
   demo->add_option("--threshold", args->threshold, "Threshold score (default 20)");
   demo->add_flag("--keep", args->keep, "Keep the configuration folder afterwards");
   demo->callback([args, &ctx] { runDemo(*args, ctx); });

@@ -6,7 +6,11 @@
 namespace vmund {
 
 ProgressLine::ProgressLine(std::ostream& out, bool enabled, size_t files, uint64_t bytes)
-    : out_(out), enabled_(enabled), files_(files), bytes_(bytes), start_(Clock::now()),
+    : out_(out),
+      enabled_(enabled),
+      files_(files),
+      bytes_(bytes),
+      start_(Clock::now()),
       lastDraw_(start_) {}
 
 void ProgressLine::show(size_t filesDone, uint64_t bytesDone) {

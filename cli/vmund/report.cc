@@ -1,9 +1,8 @@
 // Text and JSON output of `vmund scan`.
 #include "vmund/report.h"
 
-#include <nlohmann/json.hpp>
-
 #include <iomanip>
+#include <nlohmann/json.hpp>
 
 #include "host/message_area.h"
 
@@ -13,7 +12,7 @@ void printText(FileReport const& file, ScanSettings const& settings, bool verbos
                std::ostream& out, std::ostream& err) {
   if (!file.error.empty()) err << "vmund: " << file.path << ": " << file.error << "\n";
   size_t width = 0;
-  for (ScannerSpec const& s : settings.scanners)
+  for (ScannerRequest const& s : settings.scanners)
     width = std::max(width, describe(s).size() + 1 + s.name.size());
   for (MessageReport const& m : file.messages) {
     out << m.id << (m.timedOut ? "  (time budget spent: scores are partial)" : "") << "\n";
@@ -25,10 +24,10 @@ void printText(FileReport const& file, ScanSettings const& settings, bool verbos
         out << "    skipped attachment  " << s.first << " (" << s.second << ")\n";
     }
     for (size_t i = 0; i < m.results.size(); ++i) {
-      ScannerSpec const& spec = settings.scanners[i];
+      ScannerRequest const& wanted = settings.scanners[i];
       ScanResult const& r = m.results[i];
       out << "  " << std::left << std::setw(static_cast<int>(width))
-          << (describe(spec) + " " + spec.name) << "  score " << std::right << std::setw(5)
+          << (describe(wanted) + " " + wanted.name) << "  score " << std::right << std::setw(5)
           << r.score << " / " << settings.threshold << (r.reached ? "  REACHED" : "") << "\n";
       if (!r.scoreRecord.empty()) out << "      score record  " << r.scoreRecord << "\n";
       if (!r.matchRecord.empty()) out << "      match record  " << r.matchRecord << "\n";
@@ -54,10 +53,13 @@ void printJson(FileReport const& file, ScanSettings const& settings, std::ostrea
     j["message"] = m.id;
     j["parts"] = json::array();
     for (PartSummary const& p : m.parts)
-      j["parts"].push_back(
-          {{"kind", p.kind}, {"area", partKindName(p.kind)}, {"label", p.label}, {"bytes", p.bytes}});
+      j["parts"].push_back({{"kind", p.kind},
+                            {"area", partKindName(p.kind)},
+                            {"label", p.label},
+                            {"bytes", p.bytes}});
     j["skipped"] = json::array();
-    for (auto const& s : m.skipped) j["skipped"].push_back({{"label", s.first}, {"type", s.second}});
+    for (auto const& s : m.skipped)
+      j["skipped"].push_back({{"label", s.first}, {"type", s.second}});
     j["timed_out"] = m.timedOut;
     j["results"] = json::array();
     for (size_t i = 0; i < m.results.size(); ++i) {

@@ -1,11 +1,12 @@
 // `vmund scan`: scan mail files with dictionaries, groups and templates.
-#include <CLI/CLI.hpp>
 #include <unistd.h>
 
+#include <CLI/CLI.hpp>
 #include <cstdlib>
 
 #include "vessamund/factory.h"
 #include "vmund/app.h"
+#include "vmund/db_choice.h"
 #include "vmund/report.h"
 #include "vmund/scan_session.h"
 
@@ -14,8 +15,9 @@ namespace {
 
 struct ScanArgs {
   std::string dbDir;
+  std::string db;  // --db, "" when not given
   std::string templates;
-  std::vector<ScannerSpec> scanners;
+  std::vector<ScannerRequest> scanners;
   std::string badTemplate;  // first -t value that did not parse
   unsigned long threshold = 100;
   bool json = false;
@@ -41,6 +43,14 @@ void runScan(ScanArgs const& a, Context& ctx) {
     return;
   }
   if (!a.dbDir.empty()) setenv("VMUND_DB_DIR", a.dbDir.c_str(), 1);
+  if (!a.db.empty()) {
+    std::string const problem = chooseDatabase(a.db);
+    if (!problem.empty()) {
+      ctx.err << "vmund scan: " << problem << "\n";
+      ctx.status = kError;
+      return;
+    }
+  }
   if (!a.templates.empty()) useTemplateFolder(a.templates);
 
   ScanSettings settings;
@@ -77,9 +87,16 @@ void addScanCommand(CLI::App& app, Context& ctx) {
       "scan",
       "Scan mail files (single messages or mbox files) and print each scanner's score.\n"
       "Exit status: 0 nothing reached its threshold, 1 a message did, 2 an error occurred.");
-  scan->add_option("--db-dir", args->dbDir,
-                   "Folder of the configuration database fe_content.db "
-                   "(default: $VMUND_DB_DIR or /var/lib/vessamund)");
+  CLI::Option* dbDir = scan->add_option("--db-dir", args->dbDir,
+                                        "Folder of the configuration database fe_content.db "
+                                        "(default: $VMUND_DB_DIR or /var/lib/vessamund)");
+  scan->add_option("--db", args->db,
+                   "Configuration database: sqlite:DIR (as --db-dir) or mariadb:SOCKET, a "
+                   "MariaDB server's Unix socket (login from $VMUND_DB_USER and "
+                   "$VMUND_DB_PASSWORD or the option files); the kind must be the client "
+                   "vmund was built with (" +
+                       std::string(builtInDbClient()) + ")")
+      ->excludes(dbDir);
   scan->add_option("--templates", args->templates,
                    "Folder of the template files for -t (default: /var/spool/etc/template)");
   // Scanners are reported in the order given, whatever their kind, so each
@@ -87,24 +104,26 @@ void addScanCommand(CLI::App& app, Context& ctx) {
   scan->add_option_function<std::string>(
           "-d,--dict",
           [args](std::string const& v) {
-            args->scanners.push_back({ScannerSpec::kDictionary, v, 0});
+            args->scanners.push_back({ScannerRequest::kDictionary, v, 0});
           },
           "Dictionary from the configuration database")
       ->trigger_on_parse()
       ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
   scan->add_option_function<std::string>(
           "-g,--group",
-          [args](std::string const& v) { args->scanners.push_back({ScannerSpec::kGroup, v, 0}); },
+          [args](std::string const& v) {
+            args->scanners.push_back({ScannerRequest::kGroup, v, 0});
+          },
           "Dictionary group from the configuration database")
       ->trigger_on_parse()
       ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
   scan->add_option_function<std::string>(
           "-t,--template",
           [args](std::string const& v) {
-            ScannerSpec spec{ScannerSpec::kTemplate, "", 0};
-            std::string problem = parseTemplateSpec(v, spec);
+            ScannerRequest wanted{ScannerRequest::kTemplate, "", 0};
+            std::string problem = parseTemplateRequest(v, wanted);
             if (!problem.empty() && args->badTemplate.empty()) args->badTemplate = problem;
-            if (problem.empty()) args->scanners.push_back(spec);
+            if (problem.empty()) args->scanners.push_back(wanted);
           },
           "Template dictionary NUMBER:NAME (512-540), e.g. 512:GLB")
       ->trigger_on_parse()
@@ -122,7 +141,8 @@ void addScanCommand(CLI::App& app, Context& ctx) {
   scan->add_option("--max-size", args->maxSizeMb,
                    "Refuse inputs larger than this many MB (default 64)")
       ->check(CLI::Range(0.001, 4000.0));
-  scan->add_option("PATH", args->paths, "Mail file, folder (scanned recursively) or - for standard input")
+  scan->add_option("PATH", args->paths,
+                   "Mail file, folder (scanned recursively) or - for standard input")
       ->required();
   scan->callback([args, &ctx] { runScan(*args, ctx); });
 }

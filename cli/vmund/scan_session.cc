@@ -21,6 +21,7 @@
 #include "host/deadline.h"
 #include "host/mime_reader.h"
 #include "vessamund/factory.h"
+#include "vmund/db_choice.h"
 #include "vmund/progress_line.h"
 
 namespace vmund {
@@ -74,7 +75,8 @@ std::string readInput(std::string const& path, uint64_t limit, std::string& byte
   if (path == "-") {
     std::istreambuf_iterator<char> it(std::cin), end;
     for (; it != end; ++it) {
-      if (bytes.size() >= limit) return "input is larger than the --max-size limit of " + megabytes(limit);
+      if (bytes.size() >= limit)
+        return "input is larger than the --max-size limit of " + megabytes(limit);
       bytes += *it;
     }
     return std::string();
@@ -101,16 +103,19 @@ uint64_t fileSize(std::string const& path) {
 
 }  // namespace
 
-std::string describe(ScannerSpec const& spec) {
-  switch (spec.source) {
-    case ScannerSpec::kDictionary: return "dictionary";
-    case ScannerSpec::kGroup: return "group";
-    case ScannerSpec::kTemplate: return "template " + std::to_string(spec.number);
+std::string describe(ScannerRequest const& wanted) {
+  switch (wanted.source) {
+    case ScannerRequest::kDictionary:
+      return "dictionary";
+    case ScannerRequest::kGroup:
+      return "group";
+    case ScannerRequest::kTemplate:
+      return "template " + std::to_string(wanted.number);
   }
   return "";
 }
 
-std::string parseTemplateSpec(std::string const& text, ScannerSpec& spec) {
+std::string parseTemplateRequest(std::string const& text, ScannerRequest& wanted) {
   size_t colon = text.find(':');
   std::string number = text.substr(0, colon);
   if (colon == std::string::npos || colon + 1 == text.size())
@@ -121,9 +126,9 @@ std::string parseTemplateSpec(std::string const& text, ScannerSpec& spec) {
   unsigned long n = std::stoul(number);
   if (n < 512 || n > 540)
     return "\"" + text + "\": the template number must be a number from 512 to 540";
-  spec.source = ScannerSpec::kTemplate;
-  spec.number = static_cast<unsigned short>(n);
-  spec.name = text.substr(colon + 1);
+  wanted.source = ScannerRequest::kTemplate;
+  wanted.number = static_cast<unsigned short>(n);
+  wanted.name = text.substr(colon + 1);
   return std::string();
 }
 
@@ -138,46 +143,45 @@ ScanSession::ScanSession(ScanSettings settings, std::ostream& err)
   // Scanners of an earlier session in this process may come from another
   // database; start from empty caches.
   factory->clean();
-  char const* dir = std::getenv("VMUND_DB_DIR");
-  std::string db = std::string(dir && *dir ? dir : "/var/lib/vessamund") + "/fe_content.db";
-  for (ScannerSpec const& spec : settings_.scanners) {
+  for (ScannerRequest const& wanted : settings_.scanners) {
     ScannerRef ref;
-    if (spec.source == ScannerSpec::kTemplate) {
-      std::string const& path = Vessamund::predefined_dictionary_file_paths.at(spec.number - 512);
+    if (wanted.source == ScannerRequest::kTemplate) {
+      std::string const& path = Vessamund::predefined_dictionary_file_paths.at(wanted.number - 512);
       if (path.empty()) {
-        err_ << "vmund scan: template " << spec.number << " has no file\n";
+        err_ << "vmund scan: template " << wanted.number << " has no file\n";
         ok_ = false;
         continue;
       }
       if (access(path.c_str(), R_OK) != 0) {
-        err_ << "vmund scan: template " << spec.number << ": " << path << ": " << errnoText()
+        err_ << "vmund scan: template " << wanted.number << ": " << path << ": " << errnoText()
              << " (--templates names the folder)\n";
         ok_ = false;
         continue;
       }
-      ref = factory->createDictScanner(spec.number, spec.name);
+      ref = factory->createDictScanner(wanted.number, wanted.name);
     } else {
-      if (access(db.c_str(), R_OK) != 0) {
-        err_ << "vmund scan: " << db << ": " << errnoText()
-             << " (--db-dir names the folder; `vmund db init` creates it)\n";
+      std::string const problem = databaseProblem();
+      if (!problem.empty()) {
+        err_ << "vmund scan: " << problem << "\n";
         ok_ = false;
         return;
       }
-      ref = spec.source == ScannerSpec::kDictionary ? factory->createProfileScanner(spec.name)
-                                                    : factory->createGroupScanner(spec.name);
+      ref = wanted.source == ScannerRequest::kDictionary
+                ? factory->createProfileScanner(wanted.name)
+                : factory->createGroupScanner(wanted.name);
     }
     if (ref.empty()) {
-      err_ << "vmund scan: " << describe(spec) << " " << spec.name << ": cannot be loaded\n";
+      err_ << "vmund scan: " << describe(wanted) << " " << wanted.name << ": cannot be loaded\n";
       ok_ = false;
       continue;
     }
     if (auto* p = dynamic_cast<Vessamund::ProfileDictionaryScanner*>(ref.get())) {
       if (p->itemList().empty())
-        err_ << "vmund scan: warning: " << describe(spec) << " " << spec.name
+        err_ << "vmund scan: warning: " << describe(wanted) << " " << wanted.name
              << " has no enabled items\n";
     } else if (auto* g = dynamic_cast<Vessamund::GroupDictionaryScanner*>(ref.get())) {
       if (g->memberList().empty())
-        err_ << "vmund scan: warning: group " << spec.name << " has no dictionaries\n";
+        err_ << "vmund scan: warning: group " << wanted.name << " has no dictionaries\n";
     }
     scanners_.push_back(ref);
   }
@@ -201,7 +205,8 @@ FileReport ScanSession::scanFile(std::string const& path, std::vector<ScannerRef
     deadline.arm();
     for (ScannerRef& scanner : scanners) {
       ScanResult r;
-      r.score = scanner->scan(&m.area, settings_.threshold, &deadline, r.matchRecord, r.scoreRecord);
+      r.score =
+          scanner->scan(&m.area, settings_.threshold, &deadline, r.matchRecord, r.scoreRecord);
       r.reached = r.score >= settings_.threshold;
       mr.results.push_back(std::move(r));
     }
@@ -225,7 +230,8 @@ void ScanSession::run(std::vector<std::string> const& paths,
   }
   // doneBytes[i]: bytes of the inputs before input i, for the progress line.
   std::vector<uint64_t> doneBytes(inputs.size() + 1, 0);
-  for (size_t i = 0; i < inputs.size(); ++i) doneBytes[i + 1] = doneBytes[i] + fileSize(inputs[i].path);
+  for (size_t i = 0; i < inputs.size(); ++i)
+    doneBytes[i + 1] = doneBytes[i] + fileSize(inputs[i].path);
 
   // Workers fill `done` slots in any order; this thread hands them to the
   // sink in input order.
@@ -238,15 +244,16 @@ void ScanSession::run(std::vector<std::string> const& paths,
     std::vector<ScannerRef> scanners = scanners_;
     DeadlineProgress deadline(settings_.timeout);
     for (size_t i; (i = nextInput++) < inputs.size();) {
-      FileReport r = inputs[i].error.empty() ? scanFile(inputs[i].path, scanners, deadline)
-                                             : inputs[i];
+      FileReport r =
+          inputs[i].error.empty() ? scanFile(inputs[i].path, scanners, deadline) : inputs[i];
       std::lock_guard<std::mutex> lock(mu);
       done[i] = std::move(r);
       ready[i] = 1;
       cv.notify_one();
     }
   };
-  unsigned jobs = std::max(1u, std::min<unsigned>(settings_.jobs, static_cast<unsigned>(inputs.size())));
+  unsigned jobs =
+      std::max(1u, std::min<unsigned>(settings_.jobs, static_cast<unsigned>(inputs.size())));
   std::vector<std::thread> threads;
   for (unsigned t = 0; t < jobs; ++t) threads.emplace_back(work);
 

@@ -16,8 +16,10 @@
 
 namespace vmund {
 
+class DeadlineProgress;
+
 // One scanner as given on the command line.
-struct ScannerSpec {
+struct ScannerRequest {
   enum Source { kDictionary, kGroup, kTemplate };
   Source source;
   std::string name;
@@ -25,13 +27,13 @@ struct ScannerSpec {
 };
 
 // "dictionary", "group" or "template 512".
-std::string describe(ScannerSpec const& spec);
+std::string describe(ScannerRequest const& wanted);
 
 // Parses the NUMBER:NAME of -t. Returns "" or what is wrong.
-std::string parseTemplateSpec(std::string const& text, ScannerSpec& spec);
+std::string parseTemplateRequest(std::string const& text, ScannerRequest& wanted);
 
 struct ScanSettings {
-  std::vector<ScannerSpec> scanners;
+  std::vector<ScannerRequest> scanners;
   unsigned long threshold = 100;
   unsigned jobs = 1;
   std::chrono::milliseconds timeout{10000};  // per message; 0 = none
@@ -82,11 +84,13 @@ class ScanSession {
   // input, in input order, as soon as the input and all before it are done.
   // A missing path, an unreadable or oversized file and a file that is not
   // mail give a FileReport with `error` set; the others are still scanned.
-  void run(std::vector<std::string> const& paths, std::function<void(FileReport const&)> const& sink);
+  void run(std::vector<std::string> const& paths,
+           std::function<void(FileReport const&)> const& sink);
 
  private:
-  FileReport scanFile(std::string const& path, std::vector<Vessamund::Ref<Vessamund::DictionaryScannerImpl>>& scanners,
-                      class DeadlineProgress& deadline) const;
+  FileReport scanFile(std::string const& path,
+                      std::vector<Vessamund::Ref<Vessamund::DictionaryScannerImpl>>& scanners,
+                      DeadlineProgress& deadline) const;
 
   ScanSettings settings_;
   std::ostream& err_;

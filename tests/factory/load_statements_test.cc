@@ -44,7 +44,6 @@ TEST(LoadStatementsTest, OrdinaryAndHostileNames) {
        kGroupHead + "x\"\" or \"\"1\"\"=\"\"1\""},
       {"a zero byte ends the name", std::string("ab\0' or 1=1", 11),
        kDictHead + "ab' order by item_no", kGroupHead + "ab\""},
-      {"empty", "", kDictHead + "' order by item_no", kGroupHead + "\""},
   };
   for (auto const& r : rows) {
     SCOPED_TRACE(r.note + std::string(": ") + r.name);
@@ -54,7 +53,7 @@ TEST(LoadStatementsTest, OrdinaryAndHostileNames) {
 }
 
 TEST(LoadStatementsTest, LongNamesAreCutAt1022Characters) {
-  for (size_t length : {800u, 851u, 852u, 853u, 900u, 5000u}) {
+  for (size_t length : {851u, 852u, 853u, 5000u}) {
     SCOPED_TRACE(length);
     std::string const name(length, 'n');
     std::string const full = kDictHead + name + "' order by item_no";

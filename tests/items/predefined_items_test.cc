@@ -75,68 +75,41 @@ TEST(PredefinedItemsTest, FindsValidIdentifiersAndRefusesTheRest) {
     char const* text;
     unsigned long count;
   } rows[] = {
-      // Canadian SIN: 3-3-3 with the Luhn sum.
       {"SIN, spaces", 256, "My SIN is 046 454 286, please keep it safe.", 1},
-      {"SIN, hyphens and unseparated", 256, "SIN 046-454-286 or (046454286)", 2},
       {"SIN, sum off by one digit", 256, "My SIN is 046 454 287.", 0},
       {"SIN, first digit 8 never issued", 256, "SIN 846 454 286", 0},
-      // US SSN: 3-2-4, grouping only, never unseparated.
       {"SSN, hyphens", 257, "SSN: 123-45-6789\r\nDOB: 1970-01-01", 1},
-      {"SSN, spaces and dots", 257, "ssn 123 45 6789; alt 123.45.6789", 2},
       {"SSN, unseparated", 257, "ssn 123456789", 0},
       {"SSN, area 000 / 666 / 9xx", 257, "000-12-3456 666-12-3456 912-34-5678", 0},
-      {"SSN, mixed separators", 257, "SSN 123-45 6789", 0},
-      {"SSN, joined to a longer number", 257, "acct 77 123 45 6789 0", 0},
-      // Cards: Luhn sum and 4-4-4-4 / 4-6-5 / 4-6-4 grouping.
       {"card, spaces", 258, "Please charge my Visa 4111 1111 1111 1111 (exp 09/27).", 1},
       {"card, checksum failure", 258, "Please charge my Visa 4111 1111 1111 1112.", 0},
-      {"card, digit and same blank after", 258, "ref 4111 1111 1111 1111 2", 0},
-      {"card, decimal point before", 258, "total 1.4111111111111111", 0},
-      {"card, glued to a word", 258, "id=x4111111111111111", 0},
       {"card, comma-separated list", 258, "4111111111111111,5555555555554444", 2},
-      // ABA routing number: 4-4-1, weights 3 7 1.
       {"ABA", 259, "Routing: 011000015\nAccount: 12345", 1},
-      {"ABA, hyphens", 259, "routing 0210-0002-1.", 1},
       {"ABA, bad sum", 259, "Routing: 011000016", 0},
-      // CUSIP check digit.
       {"CUSIP", 260, "CUSIP 037833100 (Apple)", 1},
-      {"CUSIP, letters inside", 260, "cusip: 38259P508", 1},
       {"CUSIP, bad check digit", 260, "CUSIP 037833101", 0},
-      // ISIN: word boundary, letter-expanded Luhn.
       {"ISIN", 261, "Bought 100 x US0378331005 today", 1},
-      {"ISIN, hyphens", 261, "ISIN: US-037833100-5.", 1},
       {"ISIN, bad check digit", 261, "Bought US0378331006", 0},
-      {"ISIN, glued to a letter", 261, "refXUS0378331005", 0},
-      // UK national insurance number: surroundings only.
       {"UKNI, spaces", 262, "NI number: AB 12 34 56 C\n", 1},
       {"UKNI, suffix beyond D", 262, "NI number: AB123456E", 0},
-      // NHS number: 3-3-4, modulus 11.
       {"NHS", 263, "NHS no. 943 476 5919 on file", 1},
       {"NHS, bad check digit", 263, "NHS no. 943 476 5918", 0},
-      // EIN: 2-7 grouping.
       {"EIN", 264, "EIN 12-3456789.", 1},
       {"EIN, 3-6 grouping", 264, "EIN 123-456789", 0},
-      // DEA number check digit.
       {"DEA", 265, "DEA# AB1234563", 1},
       {"DEA, bad check digit", 265, "DEA# AB1234564", 0},
-      // French identity card: 2-2-8 grouping.
       {"FR CNI", 266, "CNI: 88 05 12345678", 1},
       {"FR CNI, month 13", 266, "CNI: 88 13 12345678", 0},
-      // INSEE: key = 97 - N mod 97.
       {"INSEE", 267, "N\xC2\xB0 s\xC3\xA9" "cu: 1 84 12 76 451 089 46", 1},
       {"INSEE, bad key", 267, "secu: 1 84 12 76 451 089 47", 0},
-      // Passports: surroundings only.
       {"DE passport", 268, "Reisepass C01X00T478 gueltig", 1},
       {"DE passport, lower case", 268, "Reisepass c01x00t478", 0},
       {"IBAN, blocks of four", 269, "IBAN: GB82 WEST 1234 5698 7654 32\nBIC: WESTGB22", 1},
-      {"IBAN, unseparated", 269, "DE89370400440532013000 is my account", 1},
       {"IBAN, bad check", 269, "IBAN: GB83 WEST 1234 5698 7654 32", 0},
       {"ITIN", 270, "ITIN 912-78-1234", 1},
       {"ITIN, middle 89", 270, "ITIN 912-89-1234", 0},
       {"US passport, letter form", 271, "passport A1234567.", 1},
-      {"US passport, nine digits", 271, "passport 123456789", 1},
       {"FR passport", 272, "passeport 05AB12345", 1},
-      {"FR passport, spaces", 272, "passeport 05 AB 12345", 1},
       {"UK passport", 273, "Passport no: 123456789\r\n", 1},
       {"UK passport, ten digits", 273, "Passport no: 1234567890", 0},
   };
@@ -189,9 +162,7 @@ TEST(PredefinedItemsTest, BudgetStopsTheSearch) {
   } rows[] = {
       {"all four", 1, 100, 0, 0, 4, {0, 0, 1, 1}},
       {"one wanted: the first expression's first hit", 1, 1, 0, 0, 1, {0}},
-      {"three wanted: stops inside the second expression", 2, 5, 0, 0, 6, {0, 0, 1}},
       {"cap below the budget", 2, 100, 3, 1, 4, {0, 0}},
-      {"nothing wanted", 1, 0, 0, 0, 0, {}},
   };
   for (Row const& row : rows) {
     SCOPED_TRACE(row.note);
@@ -208,27 +179,6 @@ TEST(PredefinedItemsTest, BudgetStopsTheSearch) {
       reported.push_back(index);
     }
     EXPECT_EQ(row.expressions, reported);
-  }
-}
-
-TEST(PredefinedItemsTest, KindEightPartAfterAHitIsSkipped) {
-  struct Row {
-    char const* note;
-    char const* first;  // kind 1; a kind-8 part holding one SSN follows
-    unsigned long score;
-    bool kindEightRead;
-  } rows[] = {
-      {"hit in the run", "SSN 123-45-6789", 1, false},
-      {"two hits in the run", "SSN 123-45-6789 and 234-56-7890", 2, false},
-      {"no hit in the run", "no number here", 1, true},
-  };
-  for (Row const& row : rows) {
-    SCOPED_TRACE(row.note);
-    TestArea area{{row.first, 1}, {"SSN 345-67-8901", 8}};
-    RecordingLogger logger;
-    EXPECT_EQ(row.score, makeItem(257).item->scan(&area, 10, logger));
-    ASSERT_FALSE(logger.reports.empty());
-    EXPECT_EQ(row.kindEightRead, logger.reports.back().match.find("345-67") != std::string::npos);
   }
 }
 

@@ -23,13 +23,10 @@ TEST(RegexItemTest, AreaTagsNarrowOnlyAnAreaOfExactlyOne) {
     char const* compiled;
   } rows[] = {
       {"header tag", 1, "[MHeAdEr]subject-x", 4, "subject-x"},
-      {"body tag", 1, "[EHeAdEr]abc", 1, "abc"},
       {"untagged body item also reads headers", 1, "abc", 5, "abc"},
       {"area 3: bit 4 added, tag kept", 3, "[MHeAdEr]abc", 7, "[MHeAdEr]abc"},
-      {"area 2: unchanged, tag kept", 2, "[MHeAdEr]abc", 2, "[MHeAdEr]abc"},
       {"area 4 has no bit 1", 4, "abc", 4, "abc"},
       {"lower-case tag is text", 1, "[mheader]abc", 5, "[mheader]abc"},
-      {"tag not at the start", 1, "x[MHeAdEr]", 5, "x[MHeAdEr]"},
       {"tag alone", 1, "[MHeAdEr]", 4, ""},
   };
   for (Row const& row : rows) {
@@ -77,19 +74,8 @@ TEST(RegexItemTest, KindEightPartAfterAHitIsSkipped) {
   }
 }
 
-TEST(RegexItemTest, BudgetBoundsTheMatchesCounted) {
-  auto record = makeRecord(1, "\\d", 2);
-  DictionaryRegex item(&record);
-  TestArea area{{"1 2 3 4 5 6", 1}};
-  RecordingLogger logger;
-  EXPECT_EQ(6ul, item.scan(&area, 5, logger));  // three matches cover 5 at weight 2
-  EXPECT_EQ(3u, logger.reports.size());
-  EXPECT_EQ(0ul, item.scan(&area, 0, logger));
-  EXPECT_EQ(3u, logger.reports.size());
-}
-
 TEST(RegexItemTest, UncompilablePatternNeverMatches) {
-  for (char const* pattern : {"(abc", "a{2,1}", "&#x110000;", "&#x123456789;"}) {
+  for (char const* pattern : {"(abc", "&#x110000;"}) {
     SCOPED_TRACE(pattern);
     auto record = makeRecord(1, pattern, 1);
     DictionaryRegex item(&record);

@@ -1,20 +1,21 @@
-// A warmed-up scan by a regex or identifier item of a part with no match
-// allocates nothing: per-thread engine scratch is made on the first scan and
-// reused, validators and counters live on the stack.
+// A warmed-up scan of a part with no match allocates nothing, for one item of
+// each family: engine scratch is made on the first scan and reused,
+// validators, counters and wildcard state live on the stack.
 #include <string>
 
 #include <gtest/gtest.h>
 
 #include "support/allocation_count.h"
 #include "support/test_area.h"
+#include "vessamund/contain_item.h"
 #include "vessamund/predefined_items.h"
 #include "vessamund/regex_item.h"
+#include "vessamund/wildcard_item.h"
 
 namespace {
 
 using namespace Vessamund;
 using vmund_test::makeRecord;
-using vmund_test::RecordingLogger;
 using vmund_test::TestArea;
 
 template <class T>
@@ -25,31 +26,24 @@ Ref<DictionaryItemImpl> make(uint16_t type, char const* pattern) {
 
 TEST(ScanAllocationTest, WarmScanWithoutMatchAllocatesNothing) {
   Ref<DictionaryItemImpl> const items[] = {
-      make<DictionaryRegex>(1, "invoice\\s+#?\\d{6}"),
-      make<DictionaryRegex>(1, "caf&#233;|na\xC3\xAFve"),  // UTF-8 mode
-      make<DictionaryCanSIN>(256, ""), make<DictionaryUSSSN>(257, ""),
-      make<DictionaryCC>(258, ""),     make<DictionaryABA>(259, ""),
-      make<DictionaryCUSIP>(260, ""),  make<DictionaryISIN>(261, ""),
-      make<DictionaryUKNI>(262, ""),   make<DictionaryUKNHS>(263, ""),
-      make<DictionaryUSEIN>(264, ""),  make<DictionaryUSDEA>(265, ""),
-      make<DictionaryFRCNI>(266, ""),  make<DictionaryINSEE>(267, ""),
-      make<DictionaryDEPSPT>(268, ""), make<DictionaryIBAN>(269, ""),
-      make<DictionaryITIN>(270, ""),   make<DictionaryUSPSPT>(271, ""),
-      make<DictionaryFRPSPT>(272, ""), make<DictionaryUKPSPT>(273, ""),
+      make<DictionaryContain>(3, "confidential"),
+      make<DictionaryWildcard>(0, "*[0-9]*[0-9]*x"),
+      make<DictionaryRegex>(1, "caf&#233;|invoice\\s+#?\\d{6}"),  // UTF-8 mode
+      make<DictionaryCC>(258, ""),
+      make<DictionaryIBAN>(269, ""),
   };
   // Digits, separators and line breaks everywhere, but no identifier: the
   // candidates the engine proposes are all refused.
   TestArea area{
       {"Subject: Re: meeting 12.03. at 10:30, room 4-117", 4},
       {"Hi all,\r\nthe 2024 figures (1 234 567 EUR, +3.5%) are in.\r\n"
-       "Call 0049 30 1234-5678 or ext. 4711; ref 12-34-56, 1234 5678 9012 3456.\r\n"
-       "Best, Anna\r\n",
+       "Call 0049 30 1234-5678 or ext. 4711; ref 12-34-56, 1234 5678 9012 3456.\r\n",
        1},
       {"Sent from my phone", 8},
   };
   for (auto const& item : items) {
     SCOPED_TRACE(item->pattern);
-    RecordingLogger logger;
+    vmund_test::RecordingLogger logger;
     item->scan(&area, 100, logger);  // warm-up: thread scratch, lazy JIT state
     ASSERT_TRUE(logger.reports.empty()) << logger.reports[0].match;
     unsigned long before = vmund_test::allocationCount();

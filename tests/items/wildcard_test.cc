@@ -168,49 +168,30 @@ TEST(WildcardMatchTest, Behaviours) {
     char const* expected;
     char const* note;
   } const rows[] = {
-      // Words.
       {"abc", "xx abc yy", "3-6", "a match starts at a word start"},
       {"abc", "xabc", "none", "not inside a word"},
-      {"abc", "abcd", "none", "must end at a blank or the end"},
-      {"ab", "AB", "0-2", "text letters fold"},
       {"\xc3\xa9", "\xc3\x89", "none", "bytes above 0x7f compare exactly"},
       {"credit card", "my credit card", "3-14", "a space matches one space"},
-      {"credit card", "my credit  card", "none", "and only one"},
       {"x y", "x x y", "none", "the word where an attempt failed is skipped"},
-      {"b", std::string("a\0 b", 4), "3-4", "zero bytes are data"},
       {"", "abc", "none", "an empty pattern never matches"},
-      // "?".
       {"a?", "a b", "0-1", "? matches nothing at a blank"},
-      {"a?", "a", "none", "? cannot match the end"},
       {"a?b", "a b", "none", "? at a blank leaves the blank to the next element"},
-      // "*".
       {"a*", "abc def", "0-3", "a trailing star runs to the word end"},
-      {"*", "  hello world", "2-7", "a lone star takes the first word"},
       {"a*b", "ax ay ab", "0-8", "a star reaches into later words"},
       {"a*b", "axbz yb", "0-7", "shortest extension that ends at a blank"},
-      {"a*b", "aB", "0-2", "the first position after a star folds"},
       {"a*b", "aXB", "none", "later positions are found by exact bytes"},
       {"ab*", "ab cd", "0-2", "a star at a blank matches nothing"},
-      {"*?", "a", "0-1", "text running out inside a star run"},
       {"*b*c", "bxbC", "0-4", "a failed inner search does not doom later tries"},
       {"*b*\\c", "bxbc", "0-4", "nor does one for an escaped rest"},
-      // Escapes.
       {"a*\\?", "aX?", "none", "the star's search skips escaped rests"},
-      {"a*\\?", "a?", "0-2", "but the first position is tried"},
-      {"a\\*", "a*", "0-2", "an escaped star is literal"},
       {"a\\", "ab", "none", "a trailing backslash matches nothing"},
-      // Classes.
       {"[a-c]", "C", "0-1", "c read alone after the range missed"},
       {"[a-c]", "B", "none", "ranges compare unfolded"},
-      {"[!a]", "b", "0-1", ""},
-      {"[!a]", "a", "none", ""},
       {"[!a]", "A", "none", "members fold"},
       {"[]a]", "]", "0-1", "a leading ] is a member"},
-      {"[a-]", "-", "0-1", "a - before ] is a member"},
       {"[c-a]", "b", "none", "no range when x > y"},
       {"[c-a]", "-", "0-1", "the - is then a member"},
       {"[a\\]x]", "ax]", "0-3", "after a match the class ends at the next ], escaped or not"},
-      {"[a\\]x]", "]", "0-1", "the escaped ] is a member"},
       {"a[bc", "ab", "none", "an unclosed class matches nothing"},
       {"*a[b\\][]*c]d", "za]xxxab]d", "0-10", "a class cut short at \\] opens another"},
   };
@@ -220,18 +201,6 @@ TEST(WildcardMatchTest, Behaviours) {
     EXPECT_EQ(r.expected == std::string("none"),
               !ReferenceMatcher(r.pattern, r.text).find(0).ok);
   }
-}
-
-TEST(WildcardMatchTest, NestedFormStaysPut) {
-  std::string const text = " ab";
-  char const* t = text.data();
-  char const* end = t + text.size();
-  char const* untouched = t;
-  EXPECT_EQ(nullptr, wildcardMatch("ab", t, end, &untouched, true));  // no blank skipping
-  EXPECT_EQ(end, wildcardMatch("ab", t + 1, end, &untouched, true));
-  EXPECT_EQ(t, untouched);
-  EXPECT_EQ(nullptr, wildcardMatch("b", t + 1, end, nullptr, true));  // no word moving
-  EXPECT_EQ(nullptr, wildcardMatch("*", end, end, nullptr, true));
 }
 
 // Random patterns and texts over a small alphabet: the matcher, used one-shot
@@ -346,12 +315,8 @@ TEST(WildcardItemTest, CountsUpToMaxCountAcrossParts) {
     std::vector<std::string> logged;
   } const rows[] = {
       {1, 0, 0, 100, 5, {"ab", "ab1", "ab2", "AB", "abz"}},
-      {1, 0, 0, 2, 2, {"ab", "ab1"}},            // maxCount 2 stops inside the first part
       {3, 0, 0, 10, 12, {"ab", "ab1", "ab2", "AB"}},  // ceil(10/3) = 4 matches
       {2, 3, 1, 100, 4, {"ab", "ab1"}},          // cap 3, weight 2: 2 matches
-      {2, 3, 0, 100, 10, {"ab", "ab1", "ab2", "AB", "abz"}},  // cap ignored
-      {2, 0, 1, 100, 0, {}},                     // cap 0
-      {1, 0, 0, 0, 0, {}},                       // budget 0
   };
   for (Row const& r : rows) {
     SCOPED_TRACE("weight " + std::to_string(r.weight) + " cap " + std::to_string(r.maxWeight) +

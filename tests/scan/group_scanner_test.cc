@@ -29,13 +29,10 @@ TEST(GroupScannerTest, BestMemberAndStops) {
   } const rows[] = {
       {"the first of equal best members wins", {3, 5, 5}, 10, 100, 5, "111", 1},
       {"a member at the threshold ends the group", {12, 20}, 10, 100, 12, "10", 0},
-      {"a member exactly at the threshold ends it too", {10, 20}, 10, 100, 10, "10", 0},
       {"a later member may reach it", {3, 11, 20}, 10, 100, 11, "110", 1},
       {"all zero: nothing appended", {0, 0}, 10, 100, 0, "11", -1},
-      {"expired after the first member", {3, 5}, 10, 0, 3, "10", 0},
       {"expired after a member scoring 0", {0, 5}, 10, 0, 0, "10", -1},
       {"budget 0 runs nothing", {3}, 0, 100, 0, "0", -1},
-      {"no members", {}, 10, 100, 0, "", -1},
   };
   for (auto const& r : rows) {
     SCOPED_TRACE(r.note);
@@ -67,7 +64,6 @@ TEST(GroupScannerTest, BestMemberAndStops) {
     EXPECT_EQ(scoreList, r.winner < 0 ? "SL" : "SLs" + w);
     // expired() is the group's question, once per member that ran.
     EXPECT_EQ(progress.expiries, static_cast<int>(std::count(ran.begin(), ran.end(), '1')));
-    EXPECT_EQ(progress.starts + progress.polls, 0);  // the fakes never call them
   }
 }
 

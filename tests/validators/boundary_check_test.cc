@@ -23,26 +23,17 @@ TEST(BoundaryCheckTest, SocialInsuranceNumberInContext) {
                            {"046 454 286", 1, "alone on its line"},
                            {"9 046 454 286", 0, "digit and the same blank before"},
                            {"9  046 454 286", 1, "digit and a longer blank run before"},
-                           {"9\t046\t454\t286", 0, "digit and the same tab before"},
-                           {"9 046\t454\t286", 1, "digit and another blank before"},
-                           {"x 046 454 286", 1, "a blank not after a digit"},
                            {"046 454 286 7", 0, "the same blank and a digit after"},
-                           {"046 454 286  7", 1, "a longer blank run and a digit after"},
                            {"1.046 454 286", 0, "digit and full stop before"},
-                           {"1,046 454 286", 0, "digit and comma before"},
                            {"046 454 286.5", 0, "full stop and digit after"},
-                           {"046 454 286,5", 0, "comma and digit after"},
                            {"046 454 286. Next", 1, "sentence end"},
                            // Unseparated and dot-separated.
                            {"1.046454286", 0, "digit and full stop before"},
                            {"1,046454286", 1, "comma-separated list"},
-                           {"046454286.5", 0, "full stop and digit after"},
                            {"046454286,5", 1, "comma and digit after"},
-                           {"1.046.454.286", 0, "dot-separated, full stop before"},
                            {"1,046.454.286,5", 1, "dot-separated in a comma list"},
                            // Hyphen-separated: never rejected here.
                            {"1.046-454-286.5", 1, "full stops and digits both sides"},
-                           {"9 046-454-286 7", 1, "blanks and digits both sides"},
                        },
                        Luhn::CanSIN);
 }
@@ -53,7 +44,6 @@ TEST(BoundaryCheckTest, GroupFiveIsReadWhateverItHolds) {
                            {
                                {"7 123456789 x", 0, "trailing blank read as the separator"},
                                {"7 123456789", 1, "line end: group 5 empty"},
-                               {"7  123456789 x", 1, "blank runs of different lengths"},
                            });
   // US passport: group 5 is the nine-digit form (a digit, never rejected),
   // and empty for the letter form, judged like an unseparated number.
@@ -61,7 +51,6 @@ TEST(BoundaryCheckTest, GroupFiveIsReadWhateverItHolds) {
                            {
                                {"1.123456789.5", 1, "nine digits: group 5 starts with a digit"},
                                {"1.A1234567", 0, "letter form after digit and full stop"},
-                               {"1,A1234567", 1, "letter form in a comma list"},
                            });
   // Card expression 3: group 5 is the prefix 1800 or 2131, so digits and
   // blanks around it never reject; expression 2, same grouping, does.

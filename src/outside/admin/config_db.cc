@@ -43,7 +43,8 @@ class ConfigDb::Statement {
   int64_t integer(int col) { return sqlite3_column_int64(stmt_, col); }
   std::string text(int col) {
     char const* t = reinterpret_cast<char const*>(sqlite3_column_text(stmt_, col));
-    return t ? std::string(t, static_cast<size_t>(sqlite3_column_bytes(stmt_, col))) : std::string();
+    return t ? std::string(t, static_cast<size_t>(sqlite3_column_bytes(stmt_, col)))
+             : std::string();
   }
 
  private:
@@ -177,7 +178,8 @@ void ConfigDb::storeItems(std::string const& dict, std::vector<ItemRow> const& r
   Transaction tx(*this);
   int64_t base = 0;
   if (append) {
-    Statement last(*this, "SELECT coalesce(max(item_no), 0) FROM fe_dict_item WHERE dict_name = ?1");
+    Statement last(*this,
+                   "SELECT coalesce(max(item_no), 0) FROM fe_dict_item WHERE dict_name = ?1");
     last.bind(1, dict);
     base = last.step() ? last.integer(0) : 0;
   } else {

@@ -22,8 +22,8 @@ char const* const kColumns[] = {"item_no",           "pattern",           "patte
 // Returns false at the end of input. An unterminated quote is reported in
 // `error` and ends the input. `blank` tells an empty line from one holding
 // an empty quoted field.
-bool readRecord(std::istream& in, int& line, std::vector<std::string>& fields,
-                std::string& error, bool& blank) {
+bool readRecord(std::istream& in, int& line, std::vector<std::string>& fields, std::string& error,
+                bool& blank) {
   fields.assign(1, std::string());
   int c = in.get();
   if (c == EOF) return false;

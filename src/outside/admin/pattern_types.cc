@@ -1,9 +1,10 @@
 // The pattern-type name table shared by CSV import/export and `vmund dict`.
 #include "outside/admin/pattern_types.h"
 
+#include <strings.h>
+
 #include <cerrno>
 #include <cstdlib>
-#include <strings.h>
 
 namespace vmund {
 namespace admin {
@@ -29,7 +30,8 @@ TypeName const kNames[] = {
 
 bool parsePatternType(std::string const& text, uint16_t& code) {
   for (TypeName const& t : kNames) {
-    if (strcasecmp(text.c_str(), t.name) == 0 || (t.alias && strcasecmp(text.c_str(), t.alias) == 0)) {
+    if (strcasecmp(text.c_str(), t.name) == 0 ||
+        (t.alias && strcasecmp(text.c_str(), t.alias) == 0)) {
       code = t.code;
       return true;
     }

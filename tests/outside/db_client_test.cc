@@ -1,6 +1,8 @@
-// The MariaDB configuration-database client (mariadb_client.cc) on the
-// private server of scripts/mariadb-test-server.
-#ifdef VMUND_DB_CLIENT_MARIADB
+// The configuration-database client built in (SQLite files, or the private
+// MariaDB server of scripts/mariadb-test-server) on real databases: rows as
+// text, nested results, failures, and connections that cannot be made.
+#include "support/backend_test_db.h"
+#ifdef VMUND_TEST_DB
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -10,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "support/backend_test_db.h"
 #include "vessamund/db_client.h"
 
 namespace {
@@ -37,7 +38,136 @@ Rows query(void* connection, char const* sql, int columns, int* status = nullptr
   return rows;
 }
 
-// Sets an environment variable for the life of the object.
+class DbClientTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dbs.exec("vmund_client_t",
+             "create table t (id integer, a text, b integer, c decimal(4,1));"
+             "insert into t values (2, 'two  words ', 20, 2.5);"
+             "insert into t values (1, NULL, NULL, NULL);"
+             "insert into t values (3, '\xc3\xa9t\xc3\xa9', -7, 0.1);",
+             false);
+    connection = db_connect_unix("vmund_client_t");
+    ASSERT_NE(connection, nullptr);
+  }
+  void TearDown() override {
+    if (connection != nullptr) db_disconnect(connection);
+  }
+  TestDb dbs;
+  void* connection = nullptr;
+};
+
+TEST_F(DbClientTest, ReadsEveryRowAsTextInSelectListOrder) {
+  // NULL in a text and in numeric columns alike reads as empty text; UTF-8
+  // comes back byte for byte.
+  EXPECT_EQ(query(connection, "select b, a, id, c from t order by id", 4),
+            (Rows{{"", "", "1", ""},
+                  {"20", "two  words ", "2", "2.5"},
+                  {"-7", "\xc3\xa9t\xc3\xa9", "3", "0.1"}}));
+  // The loaders never check fetches or values; out-of-range ones read "".
+  void* result = nullptr;
+  ASSERT_EQ(db_query(connection, "select a from t where id = 99", &result), 0);
+  ASSERT_NE(result, nullptr);
+  EXPECT_EQ(db_result_row_num(connection, result), 0);
+  void* row = db_result_fetch_row(result, 0);
+  EXPECT_EQ(row, nullptr);
+  EXPECT_STREQ(db_result_get_value(connection, result, row, 0), "");
+  db_free_result(result);
+}
+
+TEST_F(DbClientTest, ResultsStayReadableWhileOthersAreOpen) {
+  void* outer = nullptr;
+  ASSERT_EQ(db_query(connection, "select id from t order by id", &outer), 0);
+  ASSERT_EQ(db_result_row_num(connection, outer), 3);
+  std::vector<std::string> seen;
+  for (uint32_t i = 0; i < 3; ++i) {
+    void* row = db_result_fetch_row(outer, i);
+    std::string id = db_result_get_value(connection, outer, row, 0);
+    // A nested query per outer row, as a group load does.
+    seen.push_back(id + ":" +
+                   query(connection, ("select b from t where id = " + id).c_str(), 1).at(0).at(0));
+    EXPECT_EQ(db_result_get_value(connection, outer, row, 0), id);
+  }
+  db_free_result(outer);
+  EXPECT_EQ(seen, (std::vector<std::string>{"1:", "2:20", "3:-7"}));
+}
+
+TEST_F(DbClientTest, FailingStatementsReturnNonZeroAndNoResult) {
+  struct Case {
+    char const* sql;
+    char const* note;
+  } const cases[] = {
+      {"selec a from t", "syntax error"},
+      {"select a from missing", "no such table"},
+      {"select a from t; select b from t", "a second statement is refused"},
+#if defined(VMUND_DB_CLIENT_SQLITE)
+      {"insert into t values (4, 'x', 1, 1)", "the connection is read-only"},
+#else
+      {"select a from t where id = (select id from t)", "failure while the rows are sent"},
+#endif
+  };
+  for (auto const& c : cases) {
+    SCOPED_TRACE(c.note);
+    void* result = reinterpret_cast<void*>(1);
+    EXPECT_NE(db_query(connection, c.sql, &result), 0);
+    EXPECT_EQ(result, nullptr);
+  }
+  // The connection stays usable after a failure.
+  EXPECT_EQ(query(connection, "select count(*) from t", 1), (Rows{{"3"}}));
+#if defined(VMUND_DB_CLIENT_SQLITE)
+  EXPECT_EQ(query(connection, "select 1;  -- a comment is no second statement\n", 1),
+            (Rows{{"1"}}));
+#endif
+}
+
+TEST(DbConnect, MissingDatabaseOrStoppedServerIsNoConnection) {
+  TestDb dbs;
+  dbs.exec("vmund_client_t", "create table t (a integer); insert into t values (7);", false);
+  EXPECT_EQ(db_connect_unix("vmund_client_absent"), nullptr);
+  void* open = db_connect_unix("vmund_client_t");
+  ASSERT_NE(open, nullptr);
+  dbs.suspend();
+  EXPECT_EQ(db_connect_unix("vmund_client_t"), nullptr);
+#if defined(VMUND_DB_CLIENT_MARIADB)
+  // A statement on a connection made before fails, without a signal for the
+  // broken socket.
+  int status = 0;
+  EXPECT_EQ(query(open, "select a from t", 1, &status), Rows{});
+  EXPECT_NE(status, 0);
+#endif
+  dbs.resume();
+  void* fresh = db_connect_unix("vmund_client_t");
+  ASSERT_NE(fresh, nullptr);
+  EXPECT_EQ(query(fresh, "select a from t", 1), (Rows{{"7"}}));
+  db_disconnect(fresh);
+  db_disconnect(open);
+}
+
+#if defined(VMUND_DB_CLIENT_SQLITE)
+TEST(DbConnect, SqliteCreatesNoFile) {
+  TestDb dbs;
+  EXPECT_EQ(db_connect_unix("absent"), nullptr);
+  EXPECT_FALSE(std::filesystem::exists(dbs.file("absent")));
+}
+#endif
+
+#if defined(VMUND_DB_CLIENT_MARIADB)
+TEST_F(DbClientTest, DoubleQuotedTextIsAStringUnlessAnsiQuotes) {
+  // The group statement quotes the group's name with double quotes: it
+  // reads members only while the server takes them for a string.
+  char const* const statement = "select id from t where a = \"two  words \"";
+  EXPECT_EQ(query(connection, statement, 1), (Rows{{"2"}}));
+  void* result = nullptr;
+  ASSERT_EQ(db_query(connection, "set session sql_mode = concat(@@sql_mode, ',ANSI_QUOTES')",
+                     &result),
+            0);
+  int status = 0;
+  EXPECT_EQ(query(connection, statement, 1, &status), Rows{});
+  EXPECT_NE(status, 0) << "in ANSI_QUOTES mode the quotes name a column";
+}
+
+// Sets an environment variable (unsets it for null) for the life of the
+// object.
 class ScopedEnv {
  public:
   ScopedEnv(char const* name, char const* value) : name_(name) {
@@ -62,109 +192,11 @@ class ScopedEnv {
   bool hadOld_ = false;
 };
 
-class MariaDbClient : public ::testing::Test {
- protected:
-  void SetUp() override {
-    dbs.exec("vmund_client_t",
-             "create table t (id integer, a text, b integer, c decimal(4,1));"
-             "insert into t values (2, 'two  words ', 20, 2.5);"
-             "insert into t values (1, NULL, NULL, NULL);"
-             "insert into t values (3, '\xc3\xa9t\xc3\xa9', -7, 0.1);",
-             false);
-    connection = db_connect_unix("vmund_client_t");
-    ASSERT_NE(connection, nullptr);
-  }
-  void TearDown() override {
-    if (connection != nullptr) db_disconnect(connection);
-  }
-  TestDb dbs;
-  void* connection = nullptr;
-};
-
-TEST_F(MariaDbClient, ReadsEveryRowAsTextInSelectListOrder) {
-  // NULL in a text and in numeric columns alike reads as empty text; UTF-8
-  // comes back byte for byte.
-  EXPECT_EQ(query(connection, "select b, a, id, c from t order by id", 4),
-            (Rows{{"", "", "1", ""},
-                  {"20", "two  words ", "2", "2.5"},
-                  {"-7", "\xc3\xa9t\xc3\xa9", "3", "0.1"}}));
-}
-
-TEST_F(MariaDbClient, ResultsWithoutRowsAndStatementsWithoutResults) {
-  void* result = nullptr;
-  ASSERT_EQ(db_query(connection, "select a from t where id = 99", &result), 0);
-  ASSERT_NE(result, nullptr);
-  EXPECT_EQ(db_result_row_num(connection, result), 0);
-  // The loaders never check fetches or values; out-of-range ones read "".
-  void* row = db_result_fetch_row(result, 0);
-  EXPECT_EQ(row, nullptr);
-  EXPECT_STREQ(db_result_get_value(connection, result, row, 0), "");
-  db_free_result(result);
-
-  result = reinterpret_cast<void*>(1);
-  EXPECT_EQ(db_query(connection, "do 1", &result), 0);
-  EXPECT_EQ(result, nullptr);
-}
-
-TEST_F(MariaDbClient, DoubleQuotedTextIsAStringUnlessAnsiQuotes) {
-  // The group statement quotes the group's name with double quotes: it
-  // reads members only while the server takes them for a string.
-  char const* const statement = "select id from t where a = \"two  words \"";
-  EXPECT_EQ(query(connection, statement, 1), (Rows{{"2"}}));
-  void* result = nullptr;
-  ASSERT_EQ(db_query(connection, "set session sql_mode = concat(@@sql_mode, ',ANSI_QUOTES')",
-                     &result),
-            0);
-  int status = 0;
-  EXPECT_EQ(query(connection, statement, 1, &status), Rows{});
-  EXPECT_NE(status, 0) << "in ANSI_QUOTES mode the quotes name a column";
-}
-
-TEST_F(MariaDbClient, ResultsStayReadableWhileOthersAreOpen) {
-  void* outer = nullptr;
-  ASSERT_EQ(db_query(connection, "select id from t order by id", &outer), 0);
-  ASSERT_EQ(db_result_row_num(connection, outer), 3);
-  std::vector<std::string> seen;
-  for (uint32_t i = 0; i < 3; ++i) {
-    void* row = db_result_fetch_row(outer, i);
-    std::string id = db_result_get_value(connection, outer, row, 0);
-    // A nested query per outer row, as a group load does.
-    void* inner = nullptr;
-    ASSERT_EQ(db_query(connection, ("select b from t where id = " + id).c_str(), &inner), 0);
-    ASSERT_EQ(db_result_row_num(connection, inner), 1);
-    seen.push_back(id + ":" +
-                   db_result_get_value(connection, inner, db_result_fetch_row(inner, 0), 0));
-    db_free_result(inner);
-    EXPECT_EQ(db_result_get_value(connection, outer, row, 0), id);
-  }
-  db_free_result(outer);
-  EXPECT_EQ(seen, (std::vector<std::string>{"1:", "2:20", "3:-7"}));
-}
-
-TEST_F(MariaDbClient, FailingStatementsReturnNonZeroAndNoResult) {
-  struct Case {
-    char const* sql;
-    char const* note;
-  } const cases[] = {
-      {"selec a from t", "syntax error"},
-      {"select a from missing", "no such table"},
-      {"select nothere from t", "no such column"},
-      {"select a from t; select b from t", "a second statement is refused"},
-      {"select a from t where id = (select id from t)", "failure while the rows are sent"},
-  };
-  for (auto const& c : cases) {
-    SCOPED_TRACE(c.note);
-    void* result = reinterpret_cast<void*>(1);
-    EXPECT_NE(db_query(connection, c.sql, &result), 0);
-    EXPECT_EQ(result, nullptr);
-  }
-  // The connection stays usable after a failure.
-  EXPECT_EQ(query(connection, "select count(*) from t", 1), (Rows{{"3"}}));
-}
-
-TEST(MariaDbConnect, NoServerDatabaseOrLoginIsNoConnection) {
+TEST(DbConnect, LoginFromTheEnvironmentOrElseTheOptionFiles) {
   TestDb dbs;
   dbs.exec("vmund_client_present", "create table x (a int);", false);
+  std::string const user = getenv("VMUND_DB_USER");
+  std::string const password = getenv("VMUND_DB_PASSWORD");
   struct Case {
     char const* variable;
     std::string value;
@@ -177,63 +209,26 @@ TEST(MariaDbConnect, NoServerDatabaseOrLoginIsNoConnection) {
   };
   for (auto const& c : cases) {
     SCOPED_TRACE(c.note);
-    // Read at each connect.
-    ScopedEnv env(c.variable, c.value.c_str());
+    ScopedEnv env(c.variable, c.value.c_str());  // read at each connect
     EXPECT_EQ(db_connect_unix("vmund_client_present"), nullptr);
   }
-  EXPECT_EQ(db_connect_unix("vmund_client_absent"), nullptr);
-  void* connection = db_connect_unix("vmund_client_present");
-  EXPECT_NE(connection, nullptr);
-  db_disconnect(connection);
-}
-
-TEST(MariaDbConnect, LoginFromOptionFilesWhenTheEnvironmentHasNone) {
-  TestDb dbs;
-  dbs.exec("vmund_client_present", "create table x (a int);", false);
-  std::string const user = getenv("VMUND_DB_USER");
-  std::string const password = getenv("VMUND_DB_PASSWORD");
   std::string home = std::string(getenv("VMUND_TEST_MARIADB_DIR")) + "/home-XXXXXX";
   ASSERT_NE(mkdtemp(&home[0]), nullptr);
   ScopedEnv homeEnv("HOME", home.c_str());
   ScopedEnv noUser("VMUND_DB_USER", nullptr);
   ScopedEnv noPassword("VMUND_DB_PASSWORD", nullptr);
-  struct Case {
-    std::string password;
-    bool connects;
-  } const cases[] = {{password, true}, {"wrong", false}};
-  for (auto const& c : cases) {
-    SCOPED_TRACE("password " + c.password);
+  for (std::string const& filePassword : {password, std::string("wrong")}) {
+    SCOPED_TRACE("option file password " + filePassword);
     std::ofstream(home + "/.my.cnf")
-        << "[vessamund]\nuser=" << user << "\npassword=" << c.password << "\n";
+        << "[vessamund]\nuser=" << user << "\npassword=" << filePassword << "\n";
     void* connection = db_connect_unix("vmund_client_present");
-    EXPECT_EQ(connection != nullptr, c.connects);
+    EXPECT_EQ(connection != nullptr, filePassword == password);
     if (connection != nullptr) db_disconnect(connection);
   }
   std::filesystem::remove_all(home);
 }
-
-TEST(MariaDbConnect, ServerStoppedAndRestarted) {
-  TestDb dbs;
-  dbs.exec("vmund_client_t", "create table t (a int); insert into t values (7);", false);
-  void* open = db_connect_unix("vmund_client_t");
-  ASSERT_NE(open, nullptr);
-
-  dbs.suspend();
-  // A statement on the connection made before fails, without a signal for
-  // the broken socket; new connections are refused.
-  int status = 0;
-  EXPECT_EQ(query(open, "select a from t", 1, &status), Rows{});
-  EXPECT_NE(status, 0);
-  EXPECT_EQ(db_connect_unix("vmund_client_t"), nullptr);
-
-  dbs.resume();
-  void* fresh = db_connect_unix("vmund_client_t");
-  ASSERT_NE(fresh, nullptr);
-  EXPECT_EQ(query(fresh, "select a from t", 1), (Rows{{"7"}}));
-  db_disconnect(fresh);
-  db_disconnect(open);
-}
+#endif
 
 }  // namespace
 
-#endif  // VMUND_DB_CLIENT_MARIADB
+#endif  // VMUND_TEST_DB

@@ -1,0 +1,147 @@
+// vmund-milter: scores every message in the MTA's SMTP path with Vessamund
+// dictionaries and accepts, quarantines, rejects or tempfails it by policy.
+#include <CLI/CLI.hpp>
+#include <libmilter/mfapi.h>
+#include <signal.h>
+
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <thread>
+
+#include "milter/config.h"
+#include "milter/message_log.h"
+#include "milter/milter_callbacks.h"
+#include "milter/scanner_source.h"
+#include "vessamund/factory.h"
+
+namespace {
+
+using namespace vmund::milter;
+
+enum Exit { kOk = 0, kFailed = 1, kBadConfig = 2 };
+
+ScannerSource* gSource = nullptr;
+
+extern "C" void onHangup(int) {
+  if (gSource) gSource->requestReload();
+}
+
+// Points every template entry at the same file name under `dir`, as
+// `vmund scan --templates` does.
+void useTemplateFolder(std::string const& dir) {
+  for (std::string& path : Vessamund::predefined_dictionary_file_paths) {
+    if (path.empty()) continue;
+    path = dir + "/" + path.substr(path.rfind('/') + 1);
+  }
+}
+
+bool readConfig(std::string const& path, Config& config) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    std::cerr << "vmund-milter: " << path << ": cannot read the configuration file\n";
+    return false;
+  }
+  std::stringstream text;
+  text << in.rdbuf();
+  std::vector<ConfigProblem> problems;
+  parseConfig(text.str(), config, problems);
+  for (ConfigProblem const& p : problems) {
+    std::cerr << "vmund-milter: " << path;
+    if (p.line > 0) std::cerr << ":" << p.line;
+    std::cerr << ": " << p.message << "\n";
+  }
+  return problems.empty();
+}
+
+// SIGHUP must reach onHangup, not libmilter: libmilter's signal thread
+// waits for SIGHUP, SIGTERM and SIGINT and stops the milter on any of them.
+// So libmilter runs on its own thread with all three blocked (its threads
+// inherit that), and this thread, which waits for it, alone leaves SIGHUP
+// open. Linux hands a signal sent to the process to its main thread when
+// that thread does not block it, so SIGHUP lands here and reloads, while
+// SIGTERM and SIGINT, blocked here too, still stop libmilter cleanly.
+int runMilter() {
+  sigset_t stopSignals;
+  sigemptyset(&stopSignals);
+  sigaddset(&stopSignals, SIGHUP);
+  sigaddset(&stopSignals, SIGTERM);
+  sigaddset(&stopSignals, SIGINT);
+  pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+  struct sigaction hup {};
+  hup.sa_handler = onHangup;
+  sigemptyset(&hup.sa_mask);
+  hup.sa_flags = SA_RESTART;
+  sigaction(SIGHUP, &hup, nullptr);
+  signal(SIGPIPE, SIG_IGN);
+
+  int result = MI_FAILURE;
+  std::thread milter([&result] { result = smfi_main(); });
+  sigset_t hangup;
+  sigemptyset(&hangup);
+  sigaddset(&hangup, SIGHUP);
+  pthread_sigmask(SIG_UNBLOCK, &hangup, nullptr);
+  milter.join();
+  return result == MI_SUCCESS ? kOk : kFailed;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  CLI::App app(
+      "vmund-milter: scan every message in the mail path with Vessamund dictionaries.\n"
+      "Adds X-Vessamund-Score and X-Vessamund-Status to each message and accepts,\n"
+      "quarantines, rejects or tempfails it as the rules of the configuration file say.\n"
+      "SIGHUP reloads the dictionaries from the database at the next message.",
+      "vmund-milter");
+  std::string configPath = "/etc/vessamund/vmund-milter.conf";
+  std::string socket, dbDir, templates, log;
+  bool check = false;
+  app.add_option("-c,--config", configPath, "Configuration file (default /etc/vessamund/vmund-milter.conf)");
+  app.add_option("-p,--socket", socket,
+                 "Where to listen, overriding `socket`: inet:PORT@127.0.0.1, inet6:PORT@[::1] or "
+                 "unix:/run/vessamund/milter.sock");
+  app.add_option("--db-dir", dbDir,
+                 "Folder of fe_content.db, overriding `db-dir` (default: $VMUND_DB_DIR or "
+                 "/var/lib/vessamund)");
+  app.add_option("--templates", templates,
+                 "Folder of the template files, overriding `templates` (default: /var/spool/etc/template)");
+  app.add_option("--log", log, "Where the log goes, overriding `log`: syslog or stderr (default stderr)")
+      ->check(CLI::IsMember({"syslog", "stderr"}));
+  app.add_flag("--check", check, "Read the configuration and load every scanner, then exit");
+  CLI11_PARSE(app, argc, argv);
+
+  Config config;
+  if (!readConfig(configPath, config)) return kBadConfig;
+  if (!socket.empty()) config.socket = socket;
+  if (!dbDir.empty()) config.dbDir = dbDir;
+  if (!templates.empty()) config.templates = templates;
+  if (!log.empty()) config.syslog = log == "syslog";
+  if (!config.dbDir.empty()) setenv("VMUND_DB_DIR", config.dbDir.c_str(), 1);
+  if (!config.templates.empty()) useTemplateFolder(config.templates);
+
+  Log logger(config.syslog && !check);
+  ScannerSource source(config.rules);
+  std::vector<std::string> problems, warnings;
+  source.load(problems, warnings);
+  for (std::string const& w : warnings) logger.warning(w);
+  for (std::string const& p : problems) logger.error(p);
+  if (!problems.empty()) return kBadConfig;
+  if (check) {
+    std::cout << "vmund-milter: " << configPath << ": " << config.rules.size() << " rules loaded\n";
+    return kOk;
+  }
+
+  gSource = &source;
+  std::string bad = registerCallbacks(config, source, logger);
+  if (!bad.empty()) {
+    logger.error(bad);
+    return kFailed;
+  }
+  logger.info("listening on " + config.socket + " with " + std::to_string(config.rules.size()) +
+              " rules");
+  int status = runMilter();
+  logger.info("stopped");
+  return status;
+}

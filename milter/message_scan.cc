@@ -1,0 +1,34 @@
+// One message through the message host and every rule's scanner.
+#include "milter/message_scan.h"
+
+#include "host/mime_reader.h"
+
+namespace vmund {
+namespace milter {
+
+ScanOutcome scanMessage(std::vector<Rule> const& rules, ScannerSet const& set,
+                        std::string const& text, DeadlineProgress& deadline) {
+  ScanOutcome outcome;
+  ReadResult read = readMessages(text, "message");
+  if (read.messages.empty()) {
+    read.messages.emplace_back();
+    read.messages.back().area.addPart(kBody, text, "raw message");
+  }
+  outcome.results.resize(rules.size());
+  // The text always starts with a header, so the host sees one message; the
+  // loop only keeps the policy sound should it ever split one.
+  for (Message& m : read.messages) {
+    for (size_t i = 0; i < rules.size(); ++i) {
+      if (set.scanners[i].empty()) continue;
+      std::string matchLog, scoreList;
+      ScannerRef scanner = set.scanners[i];
+      unsigned long score = scanner->scan(&m.area, rules[i].threshold, &deadline, matchLog, scoreList);
+      if (score > outcome.results[i].score) outcome.results[i] = {score, scoreList};
+    }
+  }
+  if (deadline.timedOut()) outcome.skip = Skip::kTimeBudget;
+  return outcome;
+}
+
+}  // namespace milter
+}  // namespace vmund

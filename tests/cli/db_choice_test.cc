@@ -1,0 +1,90 @@
+// `vmund scan` on the configuration database of the client it was built
+// with: --db of that kind, refused --db values, and an unreachable database.
+#include "support/backend_test_db.h"
+#ifdef VMUND_TEST_DB
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "vmund/app.h"
+
+namespace {
+
+using vmund_test::TestDb;
+
+std::string const kMail = VMUND_SOURCE_DIR "/data/samples/01-plain-note.eml";
+
+// --db for the test's own database, and one of the kind not built in.
+#if defined(VMUND_DB_CLIENT_SQLITE)
+std::string ownDb(TestDb const& dbs) { return "sqlite:" + dbs.dir(); }
+char const* const kOtherKind = "mariadb:/run/mysqld/mysqld.sock";
+#else
+std::string ownDb(TestDb const&) { return std::string("mariadb:") + getenv("VMUND_DB_SOCKET"); }
+char const* const kOtherKind = "sqlite:/var/lib/vessamund";
+#endif
+
+struct Outcome {
+  int status;
+  std::string err;
+};
+
+// Scans the sample note with dictionary Lunch (threshold 10) and `dbArgs`.
+Outcome scan(std::vector<std::string> const& dbArgs) {
+  std::vector<std::string> args{"vmund", "scan"};
+  args.insert(args.end(), dbArgs.begin(), dbArgs.end());
+  args.insert(args.end(), {"-d", "Lunch", "--threshold", "10", kMail});
+  std::ostringstream out, err;
+  int status = vmund::runVmund(args, out, err);
+  return Outcome{status, err.str()};
+}
+
+class VmundDatabase : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dbs.exec("fe_content",
+             "insert into fe_dict_item (dict_name, item_no, pattern, pattern_weight, "
+             "pattern_scan_area) values ('Lunch', 1, 'vegetarian', 10, 255);");
+  }
+  TestDb dbs;
+};
+
+TEST_F(VmundDatabase, ScansWithDictionariesOfTheBuiltInClient) {
+  EXPECT_EQ(scan({"--db", ownDb(dbs)}).status, 1) << "the word reaches the threshold";
+  EXPECT_EQ(scan({}).status, 1) << "without --db, the environment's database";
+}
+
+TEST_F(VmundDatabase, RefusesDbValuesItCannotUse) {
+  struct Row {
+    std::vector<std::string> args;
+    char const* says;
+  } const rows[] = {
+      {{"--db", kOtherKind}, "client"},
+      {{"--db", "oracle:/x"}, "sqlite:DIR or mariadb:SOCKET"},
+      {{"--db", "mariadb:"}, "sqlite:DIR or mariadb:SOCKET"},
+      {{"--db", ownDb(dbs), "--db-dir", "/tmp"}, "excludes"},
+  };
+  for (Row const& r : rows) {
+    SCOPED_TRACE(r.args[1]);
+    Outcome o = scan(r.args);
+    EXPECT_EQ(o.status, 2);
+    EXPECT_NE(o.err.find(r.says), std::string::npos) << o.err;
+  }
+}
+
+TEST_F(VmundDatabase, UnreachableDatabaseIsAnErrorBeforeScanning) {
+  dbs.suspend();
+  Outcome o = scan({});
+  EXPECT_EQ(o.status, 2);
+  EXPECT_NE(o.err.find("vmund scan: "), std::string::npos) << o.err;
+  EXPECT_EQ(o.err.find("cannot be loaded"), std::string::npos) << "checked before loading";
+  dbs.resume();
+  EXPECT_EQ(scan({}).status, 1);
+}
+
+}  // namespace
+
+#endif  // VMUND_TEST_DB

@@ -1,0 +1,185 @@
+// The milter's configuration file: what it reads, and every mistake it
+// reports with its line.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "milter/config.h"
+
+namespace {
+
+using namespace vmund::milter;
+
+std::vector<ConfigProblem> parse(std::string const& text, Config& config) {
+  std::vector<ConfigProblem> problems;
+  parseConfig(text, config, problems);
+  return problems;
+}
+
+TEST(MilterConfig, ReadsSettingsAndRulesInOrder) {
+  Config c;
+  auto problems = parse(
+      "# a comment line\n"
+      "socket      inet:8894@127.0.0.1\n"
+      "db-dir      \"/var/lib/vessa mund\"   # trailing comment\n"
+      "templates   /srv/templates\n"
+      "max-size    512K\n"
+      "time-budget 2.5\n"
+      "log         syslog\n"
+      "\n"
+      "dictionary PII threshold 20 action reject reply \"554 5.7.0 No cards, \\\"please\\\"\"\n"
+      "group      Finance threshold 50 action quarantine\n"
+      "template   512:GLB action tempfail\n"
+      "dictionary \"Two words\"\r\n"
+      "reject-reply \"550 5.7.1 Refused here\"\n",
+      c);
+  ASSERT_TRUE(problems.empty()) << problems[0].line << ": " << problems[0].message;
+  EXPECT_EQ(c.socket, "inet:8894@127.0.0.1");
+  EXPECT_EQ(c.dbDir, "/var/lib/vessa mund");
+  EXPECT_EQ(c.templates, "/srv/templates");
+  EXPECT_EQ(c.maxSize, 512u * 1024);
+  EXPECT_EQ(c.timeBudget.count(), 2500);
+  EXPECT_TRUE(c.syslog);
+  ASSERT_EQ(c.rules.size(), 4u);
+
+  Rule const& pii = c.rules[0];
+  EXPECT_EQ(pii.kind, Rule::kDictionary);
+  EXPECT_EQ(pii.threshold, 20u);
+  EXPECT_EQ(pii.action, Action::kReject);
+  EXPECT_EQ(pii.reply.code, "554");
+  EXPECT_EQ(pii.reply.status, "5.7.0");
+  EXPECT_EQ(pii.reply.text, "No cards, \"please\"");
+  EXPECT_EQ(pii.line, 9);
+
+  EXPECT_EQ(c.rules[1].kind, Rule::kGroup);
+  EXPECT_EQ(c.rules[1].action, Action::kQuarantine);
+  EXPECT_TRUE(c.rules[1].reply.empty());
+
+  Rule const& glb = c.rules[2];
+  EXPECT_EQ(glb.kind, Rule::kTemplate);
+  EXPECT_EQ(glb.templateNumber, 512);
+  EXPECT_EQ(glb.name, "GLB");
+  EXPECT_EQ(glb.threshold, 100u) << "vmund's default threshold";
+  // No reply of its own: the file's default, whichever line set it.
+  EXPECT_EQ(glb.reply.code, "451");
+  EXPECT_EQ(glb.reply.status, "4.7.1");
+
+  EXPECT_EQ(c.rules[3].name, "Two words");
+  EXPECT_EQ(c.rules[3].action, Action::kAccept);
+}
+
+TEST(MilterConfig, DefaultRejectReplyIs550_571) {
+  Config c;
+  ASSERT_TRUE(parse("dictionary PII action reject\n", c).empty());
+  EXPECT_EQ(c.rules[0].reply.code, "550");
+  EXPECT_EQ(c.rules[0].reply.status, "5.7.1");
+  EXPECT_FALSE(c.rules[0].reply.text.empty());
+}
+
+TEST(MilterConfig, ReadsSizesAndBudgets) {
+  struct Row {
+    char const* line;
+    uint64_t size;
+    long long ms;
+  };
+  Row const rows[] = {
+      {"max-size 1048576", 1048576, 10000},  {"max-size 2m", 2u << 20, 10000},
+      {"max-size 1G", 1u << 30, 10000},      {"time-budget 0", 25u << 20, 0},
+      {"time-budget 500ms", 25u << 20, 500}, {"time-budget 3s", 25u << 20, 3000},
+      {"time-budget 0.25", 25u << 20, 250},
+  };
+  for (Row const& r : rows) {
+    SCOPED_TRACE(r.line);
+    Config c;
+    ASSERT_TRUE(parse(std::string(r.line) + "\ndictionary D\n", c).empty());
+    EXPECT_EQ(c.maxSize, r.size);
+    EXPECT_EQ(c.timeBudget.count(), r.ms);
+  }
+}
+
+TEST(MilterConfig, ReportsEachMistakeWithItsLine) {
+  struct Row {
+    char const* text;  // the mistake stands on line 2
+    char const* says;
+  };
+  Row const rows[] = {
+      {"colour blue", "unknown setting \"colour\""},
+      {"socket", "takes one value"},
+      {"max-size 0", "max-size"},
+      {"max-size 25T", "max-size"},
+      {"time-budget soon", "time-budget"},
+      {"time-budget 1e3", "time-budget"},
+      {"log journal", "syslog or stderr"},
+      {"reject-reply \"451 4.7.1 Later\"", "5xx code"},
+      {"tempfail-reply \"550 5.7.1 No\"", "4xx code"},
+      {"reject-reply \"550 4.7.1 Mixed\"", "enhanced status code"},
+      {"reject-reply \"550 5.7 Short\"", "enhanced status code"},
+      {"reject-reply \"550 5.7.1234 Long\"", "enhanced status code"},
+      {"reject-reply \"550 5.x.1 Letter\"", "enhanced status code"},
+      {"reject-reply \"550 5.7.1 tab\there\"", "printable"},
+      {"dictionary", "needs a name"},
+      {"dictionary \"\"", "empty name"},
+      {"dictionary PII threshold", "needs a value"},
+      {"dictionary PII threshold 0", "threshold"},
+      {"dictionary PII action bounce", "action \"bounce\""},
+      {"dictionary PII colour red", "unknown rule option"},
+      {"dictionary PII reply \"550 5.7.1 No\"", "only for the actions"},
+      {"dictionary PII action reject reply \"451 4.7.1 Later\"", "5xx code"},
+      {"dictionary PII action tempfail reply \"550 5.7.1 No\"", "4xx code"},
+      {"template GLB", "NUMBER:NAME"},
+      {"template 511:GLB", "512 to 540"},
+      {"template 512:", "empty name"},
+      {"dictionary \"unterminated", "unterminated"},
+      {"dictionary \"glued\"text", "followed by a blank"},
+      {"dictionary Base", "already used"},
+      {"template 513:Base", "already used"},
+  };
+  for (Row const& r : rows) {
+    SCOPED_TRACE(r.text);
+    Config c;
+    auto problems = parse(std::string("dictionary Base\n") + r.text + "\n", c);
+    ASSERT_EQ(problems.size(), 1u) << (problems.empty() ? "" : problems[1].message);
+    EXPECT_EQ(problems[0].line, 2);
+    EXPECT_NE(problems[0].message.find(r.says), std::string::npos) << problems[0].message;
+  }
+}
+
+TEST(MilterConfig, GroupsAndDictionariesHaveSeparateNames) {
+  Config c;
+  EXPECT_TRUE(parse("dictionary PII\ngroup PII\n", c).empty());
+  Config d;
+  EXPECT_EQ(parse("group G\ngroup G\n", d).size(), 1u);
+}
+
+TEST(MilterConfig, WantsAtLeastOneRule) {
+  Config c;
+  auto problems = parse("socket unix:/tmp/x.sock\n", c);
+  ASSERT_EQ(problems.size(), 1u);
+  EXPECT_EQ(problems[0].line, 0);
+  EXPECT_NE(problems[0].message.find("no rule"), std::string::npos);
+}
+
+TEST(MilterConfig, ReadsRepliesWithoutText) {
+  SmtpReply r;
+  EXPECT_EQ(parseReply("550 5.7.1", '5', r), "");
+  EXPECT_EQ(r.code, "550");
+  EXPECT_EQ(r.status, "5.7.1");
+  EXPECT_EQ(r.text, "");
+  EXPECT_EQ(parseReply("421 4.3.2 Over 100% busy", '4', r), "");
+  EXPECT_EQ(r.text, "Over 100% busy");
+  EXPECT_NE(parseReply("550", '5', r), "");
+}
+
+TEST(MilterConfig, ShippedExampleReads) {
+  std::ifstream in(VMUND_SOURCE_DIR "/milter/vmund-milter.conf.example");
+  ASSERT_TRUE(in);
+  std::stringstream text;
+  text << in.rdbuf();
+  Config c;
+  auto problems = parse(text.str(), c);
+  EXPECT_TRUE(problems.empty()) << problems[0].line << ": " << problems[0].message;
+  EXPECT_EQ(c.rules.size(), 4u);
+}
+
+}  // namespace

@@ -1,0 +1,192 @@
+// Scanners from a real configuration database: loading, scanning a collected
+// message, and reloading while older sets stay in use.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "host/deadline.h"
+#include "milter/message_scan.h"
+#include "milter/scanner_source.h"
+#include "outside/admin/config_db.h"
+#include "vessamund/factory.h"
+#include "vessamund/host_block.h"
+
+namespace {
+
+using namespace vmund::milter;
+using vmund::admin::ConfigDb;
+using vmund::admin::ItemRow;
+
+std::string readFile(std::string const& path) {
+  std::ifstream in(path);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+ItemRow item(std::string pattern, uint16_t type, uint16_t weight) {
+  ItemRow r;
+  r.pattern = std::move(pattern);
+  r.type = type;
+  r.weight = weight;
+  r.scan_area = 15;
+  return r;
+}
+
+Rule rule(Rule::Kind kind, std::string name, unsigned long threshold) {
+  Rule r;
+  r.kind = kind;
+  r.name = std::move(name);
+  r.threshold = threshold;
+  return r;
+}
+
+// A fresh database in a private folder, named by $VMUND_DB_DIR.
+class MilterScan : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/vmund-milter-test.XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    dir_ = pattern;
+    ConfigDb::create(dir_, readFile(VMUND_SOURCE_DIR "/data/schema.sql"));
+    setenv("VMUND_DB_DIR", dir_.c_str(), 1);
+  }
+  void TearDown() override {
+    std::remove(ConfigDb::pathIn(dir_).c_str());
+    rmdir(dir_.c_str());
+  }
+
+  std::string dir_;
+};
+
+std::string const kCards =
+    "From: a@example.test\r\nSubject: cards\r\n\r\n"
+    "Visa 4111 1111 1111 1111 and Mastercard 5555 5555 5555 4444, confidential.\r\n";
+
+ScanOutcome scan(std::vector<Rule> const& rules, ScannerSet const& set, std::string const& text) {
+  vmund::DeadlineProgress deadline(std::chrono::milliseconds(0));
+  deadline.arm();
+  return scanMessage(rules, set, text, deadline);
+}
+
+TEST_F(MilterScan, ScoresEveryRuleUpToItsThreshold) {
+  {
+    ConfigDb db(dir_);
+    db.appendItem("MsPII", item("", 258, 10));
+    db.appendItem("MsWords", item("confidential", 3, 5));
+    db.appendItem("MsHR", item("salary", 3, 5));
+    db.addGroupMembers("MsGroup", {"MsHR", "MsWords"});
+  }
+  std::vector<Rule> rules = {rule(Rule::kDictionary, "MsPII", 100), rule(Rule::kDictionary, "MsHR", 5),
+                             rule(Rule::kGroup, "MsGroup", 5), rule(Rule::kDictionary, "MsPII2", 15)};
+  ScannerSource source(rules);
+  std::vector<std::string> problems, warnings;
+  source.load(problems, warnings);
+  ASSERT_TRUE(problems.empty()) << problems[0];
+  ASSERT_EQ(warnings.size(), 1u) << "MsPII2 has no rows";
+  std::vector<std::string> notes;
+  auto set = source.acquire(notes);
+  ScanOutcome o = scan(rules, *set, kCards);
+  EXPECT_EQ(o.skip, Skip::kNone);
+  ASSERT_EQ(o.results.size(), 4u);
+  EXPECT_EQ(o.results[0].score, 20u);
+  EXPECT_EQ(o.results[0].scoreRecord, "MsPII:20");
+  EXPECT_EQ(o.results[1].score, 0u);
+  EXPECT_EQ(o.results[2].scoreRecord, "MsWords:5") << "a group reports its best member";
+  EXPECT_EQ(o.results[3].score, 0u);
+}
+
+TEST_F(MilterScan, TextWithoutHeadersIsScannedWhole) {
+  ConfigDb(dir_).appendItem("MsRaw", item("", 258, 10));
+  std::vector<Rule> rules = {rule(Rule::kDictionary, "MsRaw", 10)};
+  ScannerSource source(rules);
+  std::vector<std::string> problems, warnings, notes;
+  source.load(problems, warnings);
+  ScanOutcome o = scan(rules, *source.acquire(notes), "\r\n\r\n=== 4111 1111 1111 1111 ===\r\n");
+  ASSERT_EQ(o.results.size(), 1u);
+  EXPECT_EQ(o.results[0].score, 10u);
+}
+
+TEST_F(MilterScan, SpentBudgetReportsTimeBudget) {
+  ConfigDb(dir_).appendItem("MsSlow", item("", 258, 10));
+  std::vector<Rule> rules = {rule(Rule::kDictionary, "MsSlow", 10)};
+  ScannerSource source(rules);
+  std::vector<std::string> problems, warnings, notes;
+  source.load(problems, warnings);
+  // A clock that moves an hour per reading: spent at the first poll.
+  static std::chrono::steady_clock::time_point now;
+  vmund::DeadlineProgress deadline(std::chrono::milliseconds(1000), [] { return now += std::chrono::hours(1); });
+  deadline.arm();
+  ScanOutcome o = scanMessage(rules, *source.acquire(notes), kCards, deadline);
+  EXPECT_EQ(o.skip, Skip::kTimeBudget);
+  EXPECT_EQ(o.results[0].score, 0u);
+}
+
+TEST_F(MilterScan, LoadNamesWhatIsMissing) {
+  std::vector<Rule> rules = {rule(Rule::kDictionary, "MsAny", 1)};
+  Rule t = rule(Rule::kTemplate, "MsTemplate", 1);
+  t.templateNumber = 512;
+  rules.push_back(t);
+  std::string const savedPath = Vessamund::predefined_dictionary_file_paths[0];
+  Vessamund::predefined_dictionary_file_paths[0] = dir_ + "/no-such-template.txt";
+  std::remove(ConfigDb::pathIn(dir_).c_str());
+  ScannerSource source(rules);
+  std::vector<std::string> problems, warnings;
+  source.load(problems, warnings);
+  Vessamund::predefined_dictionary_file_paths[0] = savedPath;
+  ASSERT_EQ(problems.size(), 2u);
+  EXPECT_NE(problems[0].find("dictionary MsAny: " + ConfigDb::pathIn(dir_)), std::string::npos) << problems[0];
+  EXPECT_NE(problems[1].find("template 512:MsTemplate: " + dir_ + "/no-such-template.txt"), std::string::npos)
+      << problems[1];
+}
+
+TEST_F(MilterScan, ReloadPicksUpChangesAndOldSetsKeepTheirScanners) {
+  ConfigDb(dir_).appendItem("MsLive", item("invoice", 3, 5));
+  std::vector<Rule> rules = {rule(Rule::kDictionary, "MsLive", 100)};
+  ScannerSource source(rules);
+  std::vector<std::string> problems, warnings, notes;
+  source.load(problems, warnings);
+  auto before = source.acquire(notes);
+  EXPECT_EQ(before->generation, 1u);
+  std::string const text = "Subject: x\r\n\r\ninvoice with card 4111 1111 1111 1111\r\n";
+
+  ConfigDb(dir_).appendItem("MsLive", item("", 258, 10));
+  EXPECT_EQ(source.acquire(notes), before) << "no reload without a request";
+  EXPECT_TRUE(notes.empty());
+
+  source.requestReload();
+  auto after = source.acquire(notes);
+  EXPECT_EQ(after->generation, 2u);
+  ASSERT_FALSE(notes.empty());
+  EXPECT_NE(notes.back().find("reload 1 done"), std::string::npos) << notes.back();
+  EXPECT_EQ(scan(rules, *after, text).results[0].score, 15u);
+  EXPECT_EQ(scan(rules, *before, text).results[0].score, 5u) << "a set in use keeps its scanner";
+  uint32_t word;
+  std::memcpy(&word, static_cast<unsigned char*>(nCfg_debug_zone) + VMUND_RELOAD_WORD_OFFSET, 4);
+  EXPECT_EQ(word & VMUND_RELOAD_FLAG, 0u) << "the factory took the reload bit";
+  EXPECT_EQ(source.acquire(notes), after);
+}
+
+TEST_F(MilterScan, FailedReloadKeepsTheScannerItHad) {
+  ConfigDb(dir_).appendItem("MsKeep", item("invoice", 3, 5));
+  std::vector<Rule> rules = {rule(Rule::kDictionary, "MsKeep", 100)};
+  ScannerSource source(rules);
+  std::vector<std::string> problems, warnings, notes;
+  source.load(problems, warnings);
+  std::string const moved = dir_ + "/moved.db";
+  ASSERT_EQ(std::rename(ConfigDb::pathIn(dir_).c_str(), moved.c_str()), 0);
+  source.requestReload();
+  auto set = source.acquire(notes);
+  std::rename(moved.c_str(), ConfigDb::pathIn(dir_).c_str());
+  ASSERT_EQ(notes.size(), 2u);
+  EXPECT_NE(notes[0].find("keeping the scanner loaded before"), std::string::npos) << notes[0];
+  EXPECT_EQ(scan(rules, *set, "Subject: x\r\n\r\ninvoice\r\n").results[0].score, 5u);
+}
+
+}  // namespace

@@ -1,0 +1,13 @@
+-- Card numbers over the threshold: rejected with the rule's reply; the
+-- default reply when a rule has none.
+start('dictionary Cards2 threshold 10 action reject\n')
+
+-- Cards2 is not in the database: an empty dictionary that never matches.
+local conn, reply = send(headers("cards"),
+  "Visa 4111 1111 1111 1111\r\nMastercard 5555 5555 5555 4444\r\n")
+if reply ~= SMFIR_REPLYCODE then error("expected a reply code, got " .. tostring(reply)) end
+if not mt.eom_check(conn, MT_SMTPREPLY, "550", "5.7.1", "Card numbers may not leave by mail") then
+  error("not the configured reply")
+end
+if mt.eom_check(conn, MT_HDRADD) then error("headers added to a rejected message") end
+mt.disconnect(conn)
