@@ -4,10 +4,14 @@
 
 #include <gmime/gmime.h>
 
+#include <iconv.h>
+
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "host/html_text.h"
 
@@ -98,8 +102,10 @@ std::string contentThrough(GMimePart* part, std::vector<GMimeFilter*> const& fil
 // Line ends as a reader renders them: CRLF and a lone CR (old Macintosh
 // files, doubled CRs from broken gateways) each become LF.
 std::string unixLines(std::string text) {
-  size_t w = 0;
-  for (size_t r = 0; r < text.size(); ++r) {
+  char const* cr = static_cast<char const*>(std::memchr(text.data(), '\r', text.size()));
+  if (cr == nullptr) return text;
+  size_t w = static_cast<size_t>(cr - text.data());
+  for (size_t r = w; r < text.size(); ++r) {
     if (text[r] == '\r') {
       text[w++] = '\n';
       if (r + 1 < text.size() && text[r + 1] == '\n') ++r;
@@ -127,6 +133,28 @@ std::string ensureUtf8(std::string text) {
   return out;
 }
 
+// The C library loads a charset's converter module when a conversion opens
+// and unloads it when the last one closes, so every part in that charset
+// would map and unmap a shared object. One conversion per charset name kept
+// open for the life of the process keeps its module loaded. Bounded, so
+// that mail naming endless charset aliases cannot grow the set.
+void keepConverterLoaded(std::string const& charset) {
+  struct Kept {
+    std::string charset;
+    iconv_t converter;
+  };
+  static std::mutex mutex;
+  // Never freed, so the converters stay reachable to leak checkers.
+  static auto* kept = new std::vector<Kept>;
+  constexpr size_t kMaxKept = 64;
+  std::lock_guard<std::mutex> lock(mutex);
+  if (kept->size() >= kMaxKept) return;
+  for (Kept const& k : *kept)
+    if (k.charset == charset) return;
+  char const* name = g_mime_charset_iconv_name(charset.c_str());
+  kept->push_back({charset, iconv_open("UTF-8", name ? name : charset.c_str())});
+}
+
 // The part's text in UTF-8 with LF line ends, whatever its transfer encoding
 // and declared charset. An unknown charset is read as if undeclared.
 std::string decodedText(GMimePart* part) {
@@ -134,6 +162,7 @@ std::string decodedText(GMimePart* part) {
       lowerAscii(g_mime_object_get_content_type_parameter(GMIME_OBJECT(part), "charset"));
   std::vector<GMimeFilter*> filters;
   if (!isUtf8Compatible(charset)) {
+    keepConverterLoaded(charset);
     if (GMimeFilter* conv = g_mime_filter_charset_new(charset.c_str(), "UTF-8"))
       filters.push_back(conv);
   }
