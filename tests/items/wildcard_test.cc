@@ -157,6 +157,19 @@ TEST(WildcardMatchTest, DeepStarPatternOnLongWord) {
   EXPECT_EQ("0-" + std::to_string(text.size()), firstMatch(pattern, text));
   text.back() = '!';
   EXPECT_EQ("none", firstMatch(pattern, text));
+
+  // The item over a 10 MB part of such words: the stars search on across
+  // the blanks, so the one match is the whole part.
+  auto rec = makeRecord(0, pattern, 1);
+  DictionaryWildcard item(&rec);
+  std::string words;
+  while (words.size() < (10u << 20)) words += std::string(4093, 'q') + "!\n\t";
+  words += "qq";
+  TestArea area{{words, 1}};
+  RecordingLogger logger;
+  EXPECT_EQ(1ul, item.scan(&area, 100, logger));
+  ASSERT_EQ(1u, logger.reports.size());
+  EXPECT_EQ(words.size(), logger.reports[0].match.size());
 }
 
 // --- the item -----------------------------------------------------------------
