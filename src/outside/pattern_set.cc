@@ -3,10 +3,12 @@
 // scanned with a set before scans with it again without allocating.
 #include "outside/pattern_set.h"
 
+#include <dlfcn.h>
 #include <hs.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cstring>
 
 namespace Vessamund {
 namespace internal {
@@ -69,6 +71,109 @@ void appendByte(std::string& out, unsigned int b) {
   out += kHex[b & 15];
 }
 
+using ScanEntry = hs_error_t (*)(hs_database_t const*, char const*, unsigned int, unsigned int,
+                                 hs_scratch_t*, match_event_handler, void*);
+
+// The scan entry and the platform sets are compiled for. `scan` is null when
+// no build of the engine passed the probe: then no set is compiled and every
+// item reads every part.
+struct Engine {
+  ScanEntry scan;
+  hs_platform_info_t platform;
+};
+
+int countMatch(unsigned int, unsigned long long, unsigned long long, unsigned int, void* context) {
+  ++*static_cast<int*>(context);
+  return 0;
+}
+
+// Shapes that some builds of the engine have got wrong: Debian's 5.4.9 AVX-512
+// scan misses nearly every match of these past the first 64 bytes of a text.
+// Each needle must be found wherever it stands in a text of filler.
+bool findsEverywhere(ScanEntry scan, hs_platform_info_t const& platform) {
+  struct Probe {
+    char const* expression;
+    unsigned int flags;
+    char const* needle;
+  };
+  static Probe const kProbes[] = {{"e", HS_FLAG_SINGLEMATCH, "e"},
+                                  {"[Ee]", HS_FLAG_SINGLEMATCH, "E"},
+                                  {"a.*b", 0, "ab"},
+                                  {"x?y", HS_FLAG_SINGLEMATCH, "y"},
+                                  {"abc", HS_FLAG_CASELESS, "aBc"},
+                                  {"[0-9]{3}", HS_FLAG_SINGLEMATCH, "123"}};
+  bool ok = true;
+  for (Probe const& probe : kProbes) {
+    hs_database_t* database = nullptr;
+    hs_compile_error_t* error = nullptr;
+    if (hs_compile(probe.expression, probe.flags, HS_MODE_BLOCK, &platform, &database, &error) !=
+        HS_SUCCESS) {
+      if (error != nullptr) hs_free_compile_error(error);
+      return false;
+    }
+    hs_scratch_t* scratch = nullptr;
+    ok = hs_alloc_scratch(database, &scratch) == HS_SUCCESS;
+    std::string text(300, 'q');
+    size_t const width = std::strlen(probe.needle);
+    for (size_t at = 0; ok && at + width <= text.size(); ++at) {
+      std::fill(text.begin(), text.end(), 'q');
+      std::memcpy(&text[at], probe.needle, width);
+      int found = 0;
+      ok = scan(database, text.data(), static_cast<unsigned int>(text.size()), 0, scratch,
+                &countMatch, &found) == HS_SUCCESS &&
+           found > 0;
+    }
+    hs_free_scratch(scratch);
+    hs_free_database(database);
+    if (!ok) break;
+  }
+  return ok;
+}
+
+// The dispatched entry picks the widest instruction set the CPU has. When
+// that build fails the probe, the library's narrower builds (exported under
+// their instruction-set prefixes) are tried, with sets compiled for what
+// they run.
+Engine chooseEngine() {
+  Engine engine{nullptr, {}};
+  if (hs_populate_platform(&engine.platform) != HS_SUCCESS) return engine;
+  if (findsEverywhere(&hs_scan, engine.platform)) {
+    engine.scan = &hs_scan;
+    return engine;
+  }
+  Dl_info info;
+  if (dladdr(reinterpret_cast<void*>(&hs_compile), &info) == 0 || info.dli_fname == nullptr) {
+    return engine;
+  }
+  void* library = dlopen(info.dli_fname, RTLD_NOW | RTLD_NOLOAD);
+  if (library == nullptr) return engine;
+  struct Build {
+    char const* entry;
+    unsigned long long features;
+  };
+  static Build const kBuilds[] = {{"avx2_hs_scan", HS_CPU_FEATURES_AVX2},
+                                  {"corei7_hs_scan", 0},
+                                  {"core2_hs_scan", 0}};
+  unsigned long long const available = engine.platform.cpu_features;
+  for (Build const& build : kBuilds) {
+    auto scan = reinterpret_cast<ScanEntry>(dlsym(library, build.entry));
+    if (scan == nullptr || (build.features & ~available) != 0) continue;
+    engine.platform.cpu_features = build.features;
+    if (findsEverywhere(scan, engine.platform)) {
+      engine.scan = scan;
+      break;
+    }
+  }
+  // The handle only counted a reference to a library that stays loaded.
+  dlclose(library);
+  return engine;
+}
+
+Engine const& engine() {
+  static Engine const chosen = chooseEngine();
+  return chosen;
+}
+
 }  // namespace
 
 std::string setByteClass(bool const accepted[256]) {
@@ -128,6 +233,8 @@ std::unique_ptr<PatternSet> PatternSet::compile(std::vector<SetPattern> const& p
     flags.push_back(engineFlags(patterns[i].flags));
     ids.push_back(i);
   }
+  Engine const& chosen = engine();
+  if (chosen.scan == nullptr) return nullptr;
   // The engine rejects a whole set for one bad pattern and names it: drop
   // that one and try again.
   while (!expressions.empty()) {
@@ -135,7 +242,7 @@ std::unique_ptr<PatternSet> PatternSet::compile(std::vector<SetPattern> const& p
     hs_compile_error_t* error = nullptr;
     hs_error_t rc = hs_compile_multi(expressions.data(), flags.data(), ids.data(),
                                      static_cast<unsigned int>(expressions.size()), HS_MODE_BLOCK,
-                                     nullptr, &database, &error);
+                                     &chosen.platform, &database, &error);
     if (rc == HS_SUCCESS) return std::unique_ptr<PatternSet>(new PatternSet(database));
     int const bad = error != nullptr ? error->expression : -1;
     if (error != nullptr) hs_free_compile_error(error);
@@ -157,8 +264,8 @@ bool PatternSet::prepareThread() const {
 }
 
 bool PatternSet::scan(char const* text, uint32_t length, SetMatchSink& sink) const {
-  hs_error_t rc = hs_scan(static_cast<hs_database_t const*>(database_), text, length, 0,
-                          threadScratch().get(), &onEvent, &sink);
+  hs_error_t rc = engine().scan(static_cast<hs_database_t const*>(database_), text, length, 0,
+                                threadScratch().get(), &onEvent, &sink);
   return rc == HS_SUCCESS;
 }
 

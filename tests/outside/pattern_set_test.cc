@@ -66,6 +66,38 @@ TEST(PatternSetTest, LiteralsFoldAsciiLettersOnly) {
   EXPECT_EQ(scan(*exact, "key Key").size(), 1u);
 }
 
+// Some builds of the engine miss matches past the first vector of a text; the
+// set must find each needle wherever it stands, in short and long texts.
+TEST(PatternSetTest, FindsMatchesAtEveryOffset) {
+  struct Row {
+    char const* expression;
+    unsigned int flags;
+    char const* needle;
+  } const rows[] = {
+      {"[\\x45\\x65]", kSetSingleMatch, "e"},
+      {"z[\\x00-\\xff]*k", 0, "zk"},
+      {"[0-9]-?[0-9]", kSetSingleMatch, "4-2"},
+      {"[Vv](?:[^ ])?x", kSetSingleMatch, "vx"},
+      {"secret", kSetCaseless, "SeCrEt"},
+  };
+  for (auto const& r : rows) {
+    SCOPED_TRACE(r.expression);
+    auto set = PatternSet::compile({{r.expression, r.flags}}, nullptr);
+    ASSERT_NE(set, nullptr);
+    ASSERT_TRUE(set->prepareThread());
+    size_t const width = std::string(r.needle).size();
+    for (size_t length : {63, 64, 65, 130, 1000}) {
+      for (size_t at = 0; at + width <= length; ++at) {
+        std::string text(length, '.');
+        text.replace(at, width, r.needle);
+        Ends ends;
+        set->scan(text.data(), static_cast<uint32_t>(text.size()), ends);
+        ASSERT_FALSE(ends.seen.empty()) << "length " << length << " at " << at;
+      }
+    }
+  }
+}
+
 TEST(PatternSetTest, ByteClassesHoldExactlyTheirBytes) {
   bool accepted[256] = {};
   for (int b : {0x00, 0x2d, 0x5c, 0x5d, 0x61, 0x62, 0x63, 0xff}) accepted[b] = true;
