@@ -77,11 +77,13 @@ tsan:
 	$(CMAKE) --build build-tsan -j$(JOBS) --target vmund_thread_tests
 	TSAN_OPTIONS=halt_on_error=1 build-tsan/tests/vmund_thread_tests
 
-# libFuzzer targets with ASan + UBSan, each for FUZZ_SECONDS.
+# libFuzzer targets with ASan + UBSan, each for FUZZ_SECONDS, FUZZ_JOBS at a
+# time. The message host is built into the fuzz tree for the MIME target.
 FUZZ_SECONDS ?= 60
+FUZZ_JOBS ?= 2
 fuzz:
 	CC=clang CXX=clang++ $(CMAKE) -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DVMUND_BUILD_FUZZ=ON -DVMUND_SANITIZE=address,undefined \
 	  -DVMUND_BUILD_BENCH=OFF -DVMUND_BUILD_TESTS=OFF -DVMUND_BUILD_CLI=OFF
 	$(CMAKE) --build build-fuzz -j$(JOBS)
-	scripts/run-fuzzers build-fuzz $(FUZZ_SECONDS)
+	FUZZ_JOBS=$(FUZZ_JOBS) scripts/run-fuzzers build-fuzz $(FUZZ_SECONDS)

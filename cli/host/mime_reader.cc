@@ -252,6 +252,19 @@ class TreeWalker {
   void multipart(GMimeMultipart* mp, bool attached, bool htmlTwin) {
     bool alternative = mimeTypeOf(GMIME_OBJECT(mp)) == "multipart/alternative";
     int count = g_mime_multipart_get_count(mp);
+    if (count == 0) {
+      // No parts at all: the boundary is missing or never occurs, or the
+      // nesting went deeper than the parser follows. The parser then keeps
+      // the whole content as the text before the first boundary; it is
+      // scanned as it stands rather than left out.
+      std::string raw;
+      if (char const* before = g_mime_multipart_get_prologue(mp)) raw += before;
+      if (char const* after = g_mime_multipart_get_epilogue(mp)) raw += after;
+      if (!raw.empty())
+        area_.addPart(attached ? kAttachment : kBody, ensureUtf8(unixLines(std::move(raw))),
+                      mimeTypeOf(GMIME_OBJECT(mp)));
+      return;
+    }
     bool afterPlainBody = false;
     for (int i = 0; i < count; ++i) {
       GMimeObject* child = g_mime_multipart_get_part(mp, i);

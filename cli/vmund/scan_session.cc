@@ -11,6 +11,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -244,8 +245,18 @@ void ScanSession::run(std::vector<std::string> const& paths,
     std::vector<ScannerRef> scanners = scanners_;
     DeadlineProgress deadline(settings_.timeout);
     for (size_t i; (i = nextInput++) < inputs.size();) {
-      FileReport r =
-          inputs[i].error.empty() ? scanFile(inputs[i].path, scanners, deadline) : inputs[i];
+      FileReport r = inputs[i];
+      // An exception must not leave the thread (that would end the process
+      // and every other input with it): it becomes this input's error.
+      if (r.error.empty()) {
+        try {
+          r = scanFile(inputs[i].path, scanners, deadline);
+        } catch (std::exception const& e) {
+          r = FileReport{inputs[i].path, std::string("scan failed: ") + e.what(), {}};
+        } catch (...) {
+          r = FileReport{inputs[i].path, "scan failed: unknown exception", {}};
+        }
+      }
       std::lock_guard<std::mutex> lock(mu);
       done[i] = std::move(r);
       ready[i] = 1;

@@ -75,6 +75,7 @@ class ScanSession {
   // scan with are written to `err` and make ok() false; a dictionary without
   // items is only warned about.
   ScanSession(ScanSettings settings, std::ostream& err);
+  virtual ~ScanSession() = default;
 
   bool ok() const { return ok_; }
   ScanSettings const& settings() const { return settings_; }
@@ -84,13 +85,20 @@ class ScanSession {
   // input, in input order, as soon as the input and all before it are done.
   // A missing path, an unreadable or oversized file and a file that is not
   // mail give a FileReport with `error` set; the others are still scanned.
+  // So does an exception while one input is read or scanned (error "scan
+  // failed: WHAT"): it ends that input only, never the process.
   void run(std::vector<std::string> const& paths,
            std::function<void(FileReport const&)> const& sink);
 
+ protected:
+  // Reads and scans one input; called on the worker threads. May throw
+  // (std::bad_alloc on a message that does not fit in memory).
+  virtual FileReport scanFile(
+      std::string const& path,
+      std::vector<Vessamund::Ref<Vessamund::DictionaryScannerImpl>>& scanners,
+      DeadlineProgress& deadline) const;
+
  private:
-  FileReport scanFile(std::string const& path,
-                      std::vector<Vessamund::Ref<Vessamund::DictionaryScannerImpl>>& scanners,
-                      DeadlineProgress& deadline) const;
 
   ScanSettings settings_;
   std::ostream& err_;

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "factory/dictionary_factory_impl.h"
+#include "factory/item_columns.h"
 #include "factory/load_statements.h"
 #include "scan/profile_scan_access.h"
 #include "vessamund/db_client.h"
@@ -42,20 +43,30 @@ char const* value(void* connection, void* result, void* row, int column) {
 // non-digit, no digits gives 0. Callers keep the low bits of the field.
 long number(char const* text) { return strtol(text, nullptr, 10); }
 
-// Fills `record` from one row (columns in select-list order). The pattern is
-// cut to 255 bytes so the record always holds a terminated text.
+// Fills `record` from one row (columns in select-list order).
 void readRow(void* connection, void* result, void* row, __vmund_dictionary_item& record) {
-  strncpy(record.pattern, value(connection, result, row, 0), sizeof record.pattern);
-  record.pattern[sizeof record.pattern - 1] = '\0';
-  record.pattern_type = static_cast<uint16_t>(number(value(connection, result, row, 1)));
-  record.pattern_weight = static_cast<uint16_t>(number(value(connection, result, row, 2)));
-  record.pattern_scan_area = static_cast<uint8_t>(number(value(connection, result, row, 3)));
-  record.pattern_max_weight = static_cast<uint16_t>(number(value(connection, result, row, 4)));
-  record.pattern_max_limit = static_cast<uint8_t>(number(value(connection, result, row, 5)));
-  record.pattern_status = static_cast<uint8_t>(number(value(connection, result, row, 6)));
+  char const* columns[internal::kItemColumns];
+  for (int c = 0; c < internal::kItemColumns; ++c) columns[c] = value(connection, result, row, c);
+  internal::recordFromColumns(columns, record);
 }
 
 }  // namespace
+
+namespace internal {
+
+void recordFromColumns(char const* const (&columns)[kItemColumns],
+                       __vmund_dictionary_item& record) {
+  strncpy(record.pattern, columns[0], sizeof record.pattern);
+  record.pattern[sizeof record.pattern - 1] = '\0';
+  record.pattern_type = static_cast<uint16_t>(number(columns[1]));
+  record.pattern_weight = static_cast<uint16_t>(number(columns[2]));
+  record.pattern_scan_area = static_cast<uint8_t>(number(columns[3]));
+  record.pattern_max_weight = static_cast<uint16_t>(number(columns[4]));
+  record.pattern_max_limit = static_cast<uint8_t>(number(columns[5]));
+  record.pattern_status = static_cast<uint8_t>(number(columns[6]));
+}
+
+}  // namespace internal
 
 Ref<DictionaryScannerImpl> DictionaryFactoryImpl::createProfileScanner(void* connection,
                                                                        std::string const& name) {
@@ -71,8 +82,7 @@ Ref<DictionaryScannerImpl> DictionaryFactoryImpl::createProfileScanner(void* con
     for (int i = 0; i < rows; ++i) {
       void* row = db_result_fetch_row(result.result, static_cast<uint32_t>(i));
       readRow(connection, result.result, row, record);
-      // Tested after truncation: a weight of 65536 is 0 here.
-      if (record.pattern_status != 0 && record.pattern_weight != 0) scanner->add_pattern(&record);
+      if (internal::rowMakesItem(record)) scanner->add_pattern(&record);
     }
     db_free_result(result.result);
     result.result = nullptr;

@@ -138,6 +138,16 @@ TEST(MimeReader, TreeShapesMapToKinds) {
       {"attached message: its header and text are attachments",
        mixed("--B\nContent-Type: message/rfc822\n\nFrom: b@example.org\nSubject: inner\n\nhi\n"),
        {"4:header", "2:attached message header", "2:text/plain"}},
+      {"multipart without a boundary is read as text",
+       "From: a@example.org\nContent-Type: multipart/mixed\n\nsecret\n",
+       {"4:header", "1:multipart/mixed"}},
+      {"multipart whose boundary never occurs is read as text",
+       "From: a@example.org\nContent-Type: multipart/mixed; boundary=\"Z\"\n\n--B\nsecret\n",
+       {"4:header", "1:multipart/mixed"}},
+      {"an attached multipart without parts stays an attachment",
+       mixed("--B\nContent-Type: message/rfc822\n\nFrom: b@example.org\n"
+             "Content-Type: multipart/mixed\n\nsecret\n"),
+       {"4:header", "2:attached message header", "2:multipart/mixed"}},
   };
   for (Row const& r : rows) {
     SCOPED_TRACE(r.note);
@@ -168,6 +178,42 @@ TEST(MimeReader, BadInputGivesAnErrorOrWhatCanBeRead) {
   vmund::ReadResult blank = readMessages(" From: a@example.org\nSubject: s\n\nbody\n", "b");
   ASSERT_EQ(blank.error, "");
   EXPECT_EQ(blank.messages.at(0).area.text(1), "body\n");
+}
+
+// Nesting deeper than the parser follows: reading ends, and the innermost
+// text is still in some part (as raw text when the parser gave up on it).
+TEST(MimeReader, DeepNestingEndsWithEveryTextRead) {
+  for (int depth : {100, 5000}) {
+    std::string multipart = "From: a@example.org\nMIME-Version: 1.0\n";
+    std::string attached = multipart;
+    for (int d = 0; d < depth; ++d) {
+      std::string const b = "b" + std::to_string(d);
+      multipart += "Content-Type: multipart/mixed; boundary=\"" + b + "\"\n\n--" + b + "\n";
+      attached += "Content-Type: message/rfc822\n\nFrom: b@example.org\n";
+    }
+    for (std::string* m : {&multipart, &attached}) {
+      SCOPED_TRACE(std::to_string(depth) + (m == &multipart ? " multiparts" : " messages"));
+      *m += "Content-Type: text/plain\n\ndeep secret\n";
+      vmund::ReadResult got = readMessages(*m, "deep");
+      ASSERT_EQ(got.error, "");
+      MessageArea const& a = got.messages.at(0).area;
+      bool found = false;
+      for (size_t i = 0; i < a.partCount(); ++i) found = found || contains(a.text(i), "deep secret");
+      EXPECT_TRUE(found);
+    }
+  }
+}
+
+// 100,000 parts: each one is read, in order.
+TEST(MimeReader, HundredThousandParts) {
+  std::string parts;
+  for (int i = 0; i < 100000; ++i)
+    parts += "--B\nContent-Type: text/plain\n\nw" + std::to_string(i) + "\n";
+  vmund::ReadResult got = readMessages(mixed(parts), "many");
+  ASSERT_EQ(got.error, "");
+  MessageArea const& a = got.messages.at(0).area;
+  ASSERT_EQ(a.partCount(), 100001u);
+  EXPECT_EQ(a.text(100000), "w99999");  // the line end before a boundary is the boundary's
 }
 
 TEST(MimeReader, FiftyMegabyteMessage) {

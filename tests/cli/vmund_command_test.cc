@@ -7,8 +7,10 @@
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
+#include <stdexcept>
 
 #include "vmund/app.h"
+#include "vmund/scan_session.h"
 
 namespace {
 
@@ -163,6 +165,56 @@ TEST_F(VmundCommand, BadInputsAreReportedAndTheRestIsScanned) {
     EXPECT_TRUE(has(r.err, expected)) << expected << "\n" << r.err;
   }
   EXPECT_TRUE(has(r.out, "06-thread.mbox#2\n")) << r.out;
+
+  // A 1 GB input is refused from its size alone: the file is sparse, and
+  // reading it would need the memory the limit protects.
+  std::string const huge = bad + "/huge.eml";
+  writeFile(huge, "From: a@example.org\n\n");
+  ASSERT_EQ(truncate(huge.c_str(), (1 << 30) + 1), 0);
+  Outcome big = scan({"-d", "Conf", "--max-size", "1024", huge});
+  EXPECT_EQ(big.status, 2);
+  EXPECT_TRUE(has(big.err, "/huge.eml: file is 1024.0 MB, larger than the --max-size limit of "
+                           "1024.0 MB")) << big.err;
+}
+
+// A worker whose input throws reports "scan failed" for that input; the
+// other inputs, on the same and other threads, are still scanned.
+TEST_F(VmundCommand, ExceptionInAWorkerFailsOnlyItsInput) {
+  class Throwing : public vmund::ScanSession {
+   public:
+    using ScanSession::ScanSession;
+
+   protected:
+    vmund::FileReport scanFile(
+        std::string const& path,
+        std::vector<Vessamund::Ref<Vessamund::DictionaryScannerImpl>>& scanners,
+        vmund::DeadlineProgress& deadline) const override {
+      if (has(path, "02-")) throw std::runtime_error("out of parts");
+      if (has(path, "03-")) throw 7;
+      return ScanSession::scanFile(path, scanners, deadline);
+    }
+  };
+  setenv("VMUND_DB_DIR", dir_.c_str(), 1);
+  for (unsigned jobs : {1u, 3u}) {
+    SCOPED_TRACE(std::to_string(jobs) + " threads");
+    vmund::ScanSettings settings;
+    settings.scanners = {{vmund::ScannerRequest::kDictionary, "Conf", 0}};
+    settings.jobs = jobs;
+    std::ostringstream err;
+    Throwing session(settings, err);
+    ASSERT_TRUE(session.ok()) << err.str();
+    std::vector<std::string> seen;
+    session.run({kSamples}, [&](vmund::FileReport const& f) {
+      seen.push_back(f.path.substr(f.path.rfind('/') + 1) + ": " +
+                     (f.error.empty() ? std::to_string(f.messages.size()) : f.error));
+    });
+    EXPECT_EQ(seen, (std::vector<std::string>{
+                        "01-plain-note.eml: 1", "02-alternative-html.eml: scan failed: out of parts",
+                        "03-base64-attachment.eml: scan failed: unknown exception",
+                        "04-encoded-subject.eml: 1", "05-planted-identifiers.eml: 1",
+                        "06-thread.mbox: 2"}));
+  }
+  unsetenv("VMUND_DB_DIR");
 }
 
 TEST_F(VmundCommand, ThreadsGiveTheSameReport) {

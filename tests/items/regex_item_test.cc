@@ -87,4 +87,21 @@ TEST(RegexItemTest, UncompilablePatternNeverMatches) {
   }
 }
 
+// An administrator pattern that backtracks exponentially: the engine's match
+// limit ends the search of each hopeless part, and the scan goes on to find
+// the match in the next one.
+TEST(RegexItemTest, CatastrophicBacktrackingEndsAndTheScanGoesOn) {
+  for (char const* pattern : {"(a+)+$", "(\\w+\\s?)+$", "(a|aa)+c"}) {
+    SCOPED_TRACE(pattern);
+    auto record = makeRecord(1, pattern, 3, 2);
+    DictionaryRegex item(&record);
+    ASSERT_TRUE(item.expression.compiled());
+    std::string hopeless;
+    for (int i = 0; i < 200; ++i) hopeless += std::string(40, 'a') + "!\n";
+    TestArea area{{hopeless, 2}, {"aaaac aaaa", 2}};
+    RecordingLogger logger;
+    EXPECT_EQ(3ul, item.scan(&area, 100, logger));
+  }
+}
+
 }  // namespace

@@ -1,0 +1,59 @@
+// The message host on any input, then a scan of every message it read with
+// a small policy of words, wildcards and detectors (no administrator
+// regexes: they would set the pace). The reader must give an error or
+// messages, never both empty; parts hold only the kinds it documents, LF
+// line ends and the byte count it reports; a scan must end.
+//
+// Input: the bytes of one message or mbox file.
+#include <climits>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "host/mime_reader.h"
+#include "scan/profile_scan_access.h"
+#include "support/mixed_policy.h"
+
+namespace {
+
+[[noreturn]] void fail(char const* what) {
+  std::fprintf(stderr, "mime: %s\n", what);
+  __builtin_trap();
+}
+
+Vessamund::Ref<Vessamund::DictionaryScannerImpl> const& policy() {
+  static Vessamund::Ref<Vessamund::DictionaryScannerImpl> const scanner = [] {
+    std::vector<vmund_test::PolicyRow> rows = vmund_test::policyWords();
+    for (auto const& r : vmund_test::policyWildcards()) rows.push_back(r);
+    for (uint16_t code : {257, 258, 269}) rows.push_back({code, "", 5, 15, 0});
+    auto* profile = vmund_test::makeScanner(rows, "MIME");
+    Vessamund::internal::ProfileScanAccess::prepare(*profile);
+    return Vessamund::Ref<Vessamund::DictionaryScannerImpl>(profile);
+  }();
+  return scanner;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
+  std::string const bytes(reinterpret_cast<char const*>(data), size);
+  vmund::ReadResult got = vmund::readMessages(bytes, "fuzz");
+  if (got.messages.empty() == got.error.empty()) fail("neither messages nor an error, or both");
+  for (vmund::Message& m : got.messages) {
+    uint64_t total = 0;
+    for (size_t i = 0; i < m.area.partCount(); ++i) {
+      uint16_t const kind = m.area.kind(i);
+      if (kind != vmund::kBody && kind != vmund::kAttachment && kind != vmund::kHeader &&
+          kind != vmund::kHtmlAlternative)
+        fail("part of an unknown kind");
+      if (m.area.text(i).find('\r') != std::string::npos) fail("CR left in a part");
+      total += m.area.text(i).size();
+    }
+    if (total != m.area.textBytes()) fail("byte count differs from the parts");
+    std::string matches, scores;
+    policy().get()->scan(&m.area, ULONG_MAX, nullptr, matches, scores);
+  }
+  return 0;
+}
