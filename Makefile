@@ -6,7 +6,7 @@ JOBS ?= 2
 CMAKE ?= cmake
 BUILD ?= build
 
-.PHONY: all bootstrap build test check asan tsan mariadb-check demo bench fuzz clean milter-e2e
+.PHONY: all bootstrap build test check asan-build asan tsan mariadb-check demo bench fuzz clean milter-e2e
 
 all: build
 
@@ -20,11 +20,14 @@ build:
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
 
-# AddressSanitizer + UndefinedBehaviorSanitizer over the whole test suite.
-asan:
-	$(CMAKE) -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	  -DVMUND_SANITIZE=address,undefined -DVMUND_BUILD_BENCH=OFF
+# One clang tree with AddressSanitizer (LeakSanitizer included) and
+# UndefinedBehaviorSanitizer serves the whole test suite and the fuzzers.
+asan-build:
+	CC=clang CXX=clang++ $(CMAKE) -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DVMUND_SANITIZE=address,undefined -DVMUND_BUILD_FUZZ=ON -DVMUND_BUILD_BENCH=OFF
 	$(CMAKE) --build build-asan -j$(JOBS)
+
+asan: asan-build
 	cd build-asan && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j$(JOBS)
 
 # The library with the MariaDB client, its tests and vmund's database tests
@@ -62,7 +65,7 @@ bench:
 	@scripts/run-benchmarks $(BUILD)
 
 clean:
-	rm -rf build build-asan build-tsan build-fuzz build-mariadb
+	rm -rf build build-asan build-tsan build-mariadb
 
 # vmund-milter behind a private Postfix on loopback: delivery, refusal,
 # quarantine, then MESSAGES messages on CONNECTIONS connections (as root).
@@ -78,12 +81,8 @@ tsan:
 	TSAN_OPTIONS=halt_on_error=1 build-tsan/tests/vmund_thread_tests
 
 # libFuzzer targets with ASan + UBSan, each for FUZZ_SECONDS, FUZZ_JOBS at a
-# time. The message host is built into the fuzz tree for the MIME target.
+# time, from the sanitized tree of `make asan` (which builds them too).
 FUZZ_SECONDS ?= 60
 FUZZ_JOBS ?= 2
-fuzz:
-	CC=clang CXX=clang++ $(CMAKE) -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	  -DVMUND_BUILD_FUZZ=ON -DVMUND_SANITIZE=address,undefined \
-	  -DVMUND_BUILD_BENCH=OFF -DVMUND_BUILD_TESTS=OFF -DVMUND_BUILD_CLI=OFF
-	$(CMAKE) --build build-fuzz -j$(JOBS)
-	FUZZ_JOBS=$(FUZZ_JOBS) scripts/run-fuzzers build-fuzz $(FUZZ_SECONDS)
+fuzz: asan-build
+	FUZZ_JOBS=$(FUZZ_JOBS) scripts/run-fuzzers build-asan $(FUZZ_SECONDS)

@@ -70,8 +70,8 @@ char const* matchClass(char const* p, char c) {
 
 char const* wildcardClassEnd(char const* classStart, char c) { return matchClass(classStart, c); }
 
-WildcardMatcher::WildcardMatcher(char const* pattern, char const* begin, char const* end)
-    : pattern_(pattern), begin_(begin), end_(end) {
+WildcardMatcher::WildcardMatcher(char const* pattern, char const* /*begin*/, char const* end)
+    : pattern_(pattern), end_(end) {
   // Walk the pattern element by element as an attempt would, noting where
   // each star run's rest begins and whether any class can end early.
   char const* p = pattern;

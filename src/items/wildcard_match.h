@@ -116,7 +116,6 @@ class WildcardMatcher {
   void noteDeadFrom(char const* restStart, char const* from);
 
   char const* const pattern_;
-  char const* const begin_;
   char const* const end_;
   // Every attempt meets the star runs in pattern order (no class can close
   // early at an escaped "]"), so a rest that fails everywhere from some

@@ -41,7 +41,8 @@ TEST(CreateItemTest, PatternTypeSelectsTheClass) {
     auto record = makeRecord(r.type, "abc", 1);
     Ref<DictionaryItemImpl> item = DictionaryFactory::instance()->createScanner(&record);
     ASSERT_NE(item.get(), nullptr);
-    EXPECT_EQ(std::type_index(typeid(*item.get())), r.expected);
+    DictionaryItemImpl const& made = *item.get();
+    EXPECT_EQ(std::type_index(typeid(made)), r.expected);
     EXPECT_EQ(item->refCount(), 1);  // the handle holds the only reference
   }
 }
