@@ -30,14 +30,20 @@ asan-build:
 asan: asan-build
 	cd build-asan && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j$(JOBS)
 
-# The library with the MariaDB client, its tests and vmund's database tests
-# against a private server (scripts/mariadb-test-server: temporary directory,
-# Unix socket only, stopped and removed afterwards, also on failure). Each
-# binary runs its tests in one process: they all use the server's one
-# database fe_content. (The other vmund tests write SQLite files and are not
-# run here.)
+# The library with the MariaDB client, its database tests and vmund's against
+# a private server (scripts/mariadb-test-server: temporary directory, Unix
+# socket only, stopped and removed afterwards, also on failure). Each binary
+# runs its tests in one process: they all use the server's one database
+# fe_content.
 MARIADB_BUILD ?= build-mariadb
 mariadb-check: bootstrap
+	$(CMAKE) -S . -B $(MARIADB_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVMUND_DB_CLIENT=mariadb \
+	  -DVMUND_BUILD_CLI=ON -DVMUND_BUILD_BENCH=OFF
+	$(CMAKE) --build $(MARIADB_BUILD) -j$(JOBS) --target vmund_db_tests vmund_cli_db_tests
+	scripts/mariadb-test-server run sh -c '$(MARIADB_BUILD)/tests/vmund_db_tests && \
+	  $(MARIADB_BUILD)/tests/cli/vmund_cli_db_tests'
+
+check: bootstrap
 	$(CMAKE) -S . -B $(MARIADB_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVMUND_DB_CLIENT=mariadb \
 	  -DVMUND_BUILD_CLI=ON -DVMUND_BUILD_BENCH=OFF
 	$(CMAKE) --build $(MARIADB_BUILD) -j$(JOBS) --target vmund_tests vmund_cli_tests
