@@ -111,16 +111,6 @@ TEST_F(MilterScan, ScoresEveryRuleUpToItsThreshold) {
   EXPECT_EQ(o.results[3].score, 0u);
 }
 
-TEST_F(MilterScan, TextWithoutHeadersIsScannedWhole) {
-  ConfigDb(dir_).appendItem("MsRaw", item("", 258, 10));
-  std::vector<Rule> rules = {rule(Rule::kDictionary, "MsRaw", 10)};
-  std::vector<std::string> notes;
-  ScanOutcome o =
-      scan(rules, *loaded(rules)->acquire(notes), "\r\n\r\n=== 4111 1111 1111 1111 ===\r\n");
-  ASSERT_EQ(o.results.size(), 1u);
-  EXPECT_EQ(o.results[0].score, 10u);
-}
-
 TEST_F(MilterScan, SpentBudgetReportsTimeBudget) {
   ConfigDb(dir_).appendItem("MsSlow", item("", 258, 10));
   std::vector<Rule> rules = {rule(Rule::kDictionary, "MsSlow", 10)};
