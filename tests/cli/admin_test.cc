@@ -47,19 +47,9 @@ std::vector<CsvProblem> readProblems(std::string const& csv, RowCheck const& che
 }
 
 TEST(DictCsv, ReadsWhatItWrites) {
-  ItemRow a;
-  a.item_no = 7;
-  a.pattern = "say \"hi\", then\nleave";
-  a.type = 1;
-  a.weight = 65535;
-  a.scan_area = 255;
-  a.max_weight = 40;
-  a.max_limit = 1;
-  a.status = 0;
-  ItemRow b;
-  b.item_no = 9;
-  b.pattern = "";
-  b.type = 269;
+  // Every field away from its default; an empty pattern.
+  ItemRow const a{7, "say \"hi\", then\nleave", 1, 65535, 255, 40, 1, 0};
+  ItemRow const b{9, "", 269, 1, 11, 0, 0, 1};
   std::ostringstream out;
   writeItemsCsv(out, {a, b});
   std::istringstream in(out.str());

@@ -149,18 +149,14 @@ TEST_F(VmundCommand, BadInputsAreReportedAndTheRestIsScanned) {
   ASSERT_EQ(system(("mkdir -p " + bad + "/empty " + bad + "/nomail").c_str()), 0);
   writeFile(bad + "/nomail/notes.txt", "shopping list\n");
   writeFile(bad + "/zero.eml", "");
-  std::string garbage;
-  for (int i = 0; i < 4096; ++i) garbage += static_cast<char>((i * 131) % 256);
-  writeFile(bad + "/garbage.bin", garbage);
   writeFile(bad + "/big.eml", "From: a@example.org\n\n" + std::string(2 << 20, 'x'));
   Outcome r = scan({"-d", "Conf", "--max-size", "1", bad + "/missing.eml", bad + "/empty",
-                    bad + "/zero.eml", bad + "/garbage.bin", bad + "/nomail", bad + "/big.eml",
+                    bad + "/zero.eml", bad + "/nomail", bad + "/big.eml",
                     kSamples + "/06-thread.mbox"});
   EXPECT_EQ(r.status, 2);
   for (char const* expected :
        {"/missing.eml: cannot open: No such file or directory", "/empty: no files found",
-        "/zero.eml: empty file", "/garbage.bin: no mail headers found",
-        "/nomail/notes.txt: no mail headers found",
+        "/zero.eml: empty file", "/nomail/notes.txt: no mail headers found",
         "/big.eml: file is 2.0 MB, larger than the --max-size limit of 1.0 MB"}) {
     EXPECT_TRUE(has(r.err, expected)) << expected << "\n" << r.err;
   }

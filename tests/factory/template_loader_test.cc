@@ -12,7 +12,6 @@
 
 #include "support/backend_test_db.h"
 #include "support/scanner_view.h"
-#include "support/test_area.h"
 #include "vessamund/factory.h"
 
 namespace {
@@ -140,18 +139,6 @@ TEST_F(TemplateTest, EveryCallReadsTheFileAndReplacesTheEntry) {
   EXPECT_EQ(itemsOf(first)[0].pattern, "a");
   // The cache answers for the name without a database.
   EXPECT_EQ(factory->createProfileScanner("T").get(), second.get());
-}
-
-TEST_F(TemplateTest, CountBoundsHowOftenATermScores) {
-  for (auto row : {std::make_pair("5/2=x\n", 10u), {"5/0=x\n", 0u}}) {
-    SCOPED_TRACE(row.first);
-    install(521, row.first);
-    vmund_test::TestArea area{{"x x x", 1}};
-    std::string matchLog, scoreList;
-    EXPECT_EQ(factory->createDictScanner(521, "T")->scan(&area, 1000, nullptr, matchLog,
-                                                         scoreList),
-              row.second);
-  }
 }
 
 #ifdef VMUND_TEST_DB

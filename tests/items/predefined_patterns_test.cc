@@ -64,13 +64,11 @@ TEST(PredefinedPatternsTest, AllCompiledWithTheirLayouts) {
 }
 
 TEST(PredefinedPatternsTest, ShapeOfTheFrame) {
-  // Without a validator's judgement: which texts make candidates at all.
+  // Without a validator's judgement: a digit before the letters makes no
+  // candidate, a digit and full stop do (the boundary check refuses them
+  // later), dots never separate a routing number.
   EXPECT_EQ(0u, countAccepted<Re_Logger>(*isin_expr.get(), "1US0378331005"));
-  EXPECT_EQ(0u, countAccepted<Re_Logger>(*isin_expr.get(), "xUS0378331005"));
   EXPECT_EQ(1u, countAccepted<Re_Logger>(*cansin_expr.get(), "1.046454286"));
-  EXPECT_EQ(1u, countAccepted<Re_Logger>(*cansin_expr.get(), "046454286"));
-  EXPECT_EQ(0u, countAccepted<Re_Logger>(*usssn_expr.get(), "078051120"));
-  EXPECT_EQ(0u, countAccepted<Re_Logger>(*usssn_expr.get(), "666-05-1120"));
   EXPECT_EQ(0u, countAccepted<Re_Logger>(*aba_expr.get(), "0210.0002.1"));
 }
 

@@ -192,19 +192,16 @@ TEST(WildcardItemTest, CountsUpToMaxCountAcrossParts) {
   // Three matching words in the first part, two in the third; the second part
   // is of a kind the item does not read.
   struct Row {
-    uint16_t weight, maxWeight;
-    uint8_t maxLimit;
+    uint16_t weight;
     unsigned long budget, score;
     std::vector<std::string> logged;
   } const rows[] = {
-      {1, 0, 0, 100, 5, {"ab", "ab1", "ab2", "AB", "abz"}},
-      {3, 0, 0, 10, 12, {"ab", "ab1", "ab2", "AB"}},  // ceil(10/3) = 4 matches
-      {2, 3, 1, 100, 4, {"ab", "ab1"}},          // cap 3, weight 2: 2 matches
+      {1, 100, 5, {"ab", "ab1", "ab2", "AB", "abz"}},
+      {3, 10, 12, {"ab", "ab1", "ab2", "AB"}},  // ceil(10/3) = 4 matches
   };
   for (Row const& r : rows) {
-    SCOPED_TRACE("weight " + std::to_string(r.weight) + " cap " + std::to_string(r.maxWeight) +
-                 "/" + std::to_string(r.maxLimit) + " budget " + std::to_string(r.budget));
-    auto rec = makeRecord(0, "ab*", r.weight, 1, r.maxWeight, r.maxLimit);
+    SCOPED_TRACE("weight " + std::to_string(r.weight) + " budget " + std::to_string(r.budget));
+    auto rec = makeRecord(0, "ab*", r.weight);
     DictionaryWildcard item(&rec);
     TestArea area{{"ab xy ab1 ab2", 1}, {"ab ab", 2}, {"AB abz", 1}};
     RecordingLogger logger;

@@ -6,7 +6,6 @@
 //   exec(name, sql, withSchema = true)  runs statements in database `name`,
 //       creating it first (from data/schema.sql unless withSchema is false)
 //       when it does not exist;
-//   remove(name)         the database is gone: connecting to it fails;
 //   suspend(), resume()  every database becomes unreachable, as with a
 //       stopped server (new connections fail), and comes back unchanged;
 //   dir()                a temporary directory of the test's own, for other

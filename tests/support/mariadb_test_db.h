@@ -69,12 +69,6 @@ class TestMariaDb {
     run(all + sql);
   }
 
-  // Connecting to `name` fails from now on.
-  void remove(std::string const& name) {
-    run("DROP DATABASE IF EXISTS `" + name + "`");
-    made_.erase(name);
-  }
-
   // Stops the server: connections fail, and so does every statement on
   // connections already open. resume() starts it again with its data.
   void suspend() {

@@ -35,17 +35,13 @@ class TestArea : public Vessamund::DScanAreaImpl {
     return *this;
   }
   Vessamund::DScanAreaPart* first() override {
-    ++firstCalls;
     pos_ = 0;
     return pos_ < parts_.size() ? &parts_[pos_] : nullptr;
   }
   Vessamund::DScanAreaPart* next() override {
-    ++nextCalls;
     if (pos_ < parts_.size()) ++pos_;
     return pos_ < parts_.size() ? &parts_[pos_] : nullptr;
   }
-  int firstCalls = 0;
-  int nextCalls = 0;
 
  private:
   std::deque<std::string> texts_;

@@ -65,8 +65,6 @@ class TestDbDir {
     if (rc != SQLITE_OK) throw std::runtime_error("sql failed: " + message);
   }
 
-  void remove(std::string const& name) { std::filesystem::remove(file(name)); }
-
  private:
   std::string dir_;
   std::string old_;

@@ -1,6 +1,6 @@
-// The identifier validators through their expressions: published identifiers
-// are accepted, one-character and transposition errors rejected, and the
-// places where these rules depart from the published schemes hold.
+// The identifier validators through their expressions: transpositions, letters
+// and the places where these rules depart from the published schemes. One
+// valid and one corrupted identifier of each detector are in the item tests.
 #include <gtest/gtest.h>
 
 #include "items/predefined_patterns.h"
@@ -14,10 +14,8 @@ using vmund_test::expectVerdicts;
 TEST(IsinTest, CheckDigit) {
   expectVerdicts<isin>(*Vessamund::isin_expr.get(),
                        {
-                           {"ISIN US0378331005 (Apple)", 1, "published"},
                            {"US5949181045, DE000BAY0017", 2, "published, letters inside"},
                            {"us0378331005", 1, "lower case counts like upper"},
-                           {"US0378331006", 0, "check digit off"},
                            {"US0387331005", 0, "digits transposed"},
                            {"DE000BAY0071", 0, "last two transposed"},
                            {"US 037833100 5 7", 0, "same blank run then a digit"},
@@ -28,10 +26,8 @@ TEST(IsinTest, CheckDigit) {
 TEST(CusipTest, CheckDigit) {
   expectVerdicts<cusip>(*Vessamund::cusip_expr.get(),
                         {
-                            {"CUSIP 037833100 (Apple)", 1, "published"},
                             {"CUSIP: 38259P508", 1, "published, with a letter"},
                             {"CUSIP: 38259p508", 1, "lower case counts like upper"},
-                            {"037833101", 0, "check digit off"},
                             {"38295P508", 0, "transposed"},
                         });
 }
@@ -39,9 +35,7 @@ TEST(CusipTest, CheckDigit) {
 TEST(AbaTest, RoutingNumbers) {
   expectVerdicts<aba>(*Vessamund::aba_expr.get(),
                       {
-                          {"routing 011000015", 1, "published"},
                           {"ABA 0210-0002-1", 1, "published, 4-4-1 hyphens"},
-                          {"011000016", 0, "last digit off"},
                           {"021000012", 0, "last two transposed"},
                           {"000000000", 0, "all zeros: sum 0 is not accepted"},
                           {"0110-00015", 0, "4-5 grouping"},
@@ -56,7 +50,6 @@ TEST(IbanTest, Mod97) {
                            {"GB29 NWBK 6016 1331 9268 19.", 1, "UK, letters inside"},
                            {"gb29nwbk60161331926819", 1, "lower case"},
                            {"(MT84 MALT 0110 0001 2345 MTLC AST0 01S)", 1, "Malta, 31 characters"},
-                           {"DE88 3704 0044 0532 0130 00", 0, "check digits off by one"},
                            {"DE98370400440532013000", 0, "check digits transposed"},
                            {"DE89 3704 0044 0532 013", 0, "truncated"},
                            // Only the remainder counts, not the country's length.
@@ -71,7 +64,6 @@ TEST(InseeTest, Key) {
   expectVerdicts<insee>(*Vessamund::insee_expr.get(),
                         {
                             {"n° 2 55 08 14 168 025 38", 1, "published"},
-                            {"2 55 08 14 168 025 39", 0, "key off by one"},
                             {"2 55 08 14 168 025 83", 0, "key transposed"},
                             {"1 85 01 78 000 000 97", 1, "N a multiple of 97: key 97"},
                             {"185017800008809", 1, "key 9 written 09"},
@@ -82,7 +74,6 @@ TEST(InseeTest, Key) {
 TEST(UsdeaTest, CheckDigit) {
   expectVerdicts<usdea>(*Vessamund::usdea_expr.get(),
                         {
-                            {"DEA AB1234563", 1, "sum 33"},
                             {"DEA: AB1234587", 1, "sum 37: doubled 8 counts 16"},
                             {"DEA: AB1234588", 0, "digit sum of the doubled 8 would give 8"},
                             {"AB2134563", 0, "transposed"},
@@ -94,42 +85,11 @@ TEST(UsdeaTest, CheckDigit) {
 TEST(UknhsTest, Modulus11) {
   expectVerdicts<uknhs>(*Vessamund::uknhs_expr.get(),
                         {
-                            {"NHS 943 476 5919", 1, "published"},
-                            {"NHS 943 476 5918", 0, "check digit off"},
                             {"NHS 493 476 5919", 0, "transposed"},
                             {"111 111 1170", 1, "remainder 0: check digit 0"},
                             {"111 111 1171", 0, "remainder 0, other check digit"},
                             {"111 111 1120", 0, "11 minus remainder is 10: never"},
                         });
-}
-
-TEST(GroupingOnlyTest, ItinFrcniUsein) {
-  expectVerdicts<itin>(*Vessamund::itin_expr.get(),
-                       {
-                           {"ITIN 912-78-1234", 1, "3-2-4"},
-                           {"ITIN 912-89-1234", 0, "89 excluded"},
-                       });
-  expectVerdicts<frcni>(*Vessamund::frcni_expr.get(),
-                        {
-                            {"CNI 88 07 12345678", 1, "2-2-8"},
-                            {"CNI 88-07 12345678", 0, "hyphen then blank"},
-                            {"CNI 88 13 12345678", 0, "month 13"},
-                        });
-  expectVerdicts<usein>(*Vessamund::usein_expr.get(),
-                        {
-                            {"EIN 12-3456789", 1, "2-7"},
-                            {"EIN 12-3456709", 0, "a zero"},
-                        });
-}
-
-TEST(PassportTest, SurroundingsAlone) {
-  expectVerdicts<passport>(*Vessamund::ukni_expr.get(),
-                           {
-                               {"NI: QQ 12 34 56 C", 1, "blanks"},
-                               {"NI: AB123456E", 0, "suffix past D"},
-                           });
-  expectVerdicts<passport>(*Vessamund::frpspt_expr.get(), {{"passeport 05AB12345", 1, "2-2-5"}});
-  expectVerdicts<passport>(*Vessamund::depspt_expr.get(), {{"Pass: C01X00T478.", 1, "10"}});
 }
 
 // The expressions already demand one separator throughout, so only a
