@@ -44,13 +44,6 @@ mariadb-check: bootstrap
 	  $(MARIADB_BUILD)/tests/cli/vmund_cli_db_tests'
 
 check: bootstrap
-	$(CMAKE) -S . -B $(MARIADB_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVMUND_DB_CLIENT=mariadb \
-	  -DVMUND_BUILD_CLI=ON -DVMUND_BUILD_BENCH=OFF
-	$(CMAKE) --build $(MARIADB_BUILD) -j$(JOBS) --target vmund_tests vmund_cli_tests
-	scripts/mariadb-test-server run sh -c '$(MARIADB_BUILD)/tests/vmund_tests && \
-	  $(MARIADB_BUILD)/tests/cli/vmund_cli_tests --gtest_filter="VmundDatabase.*"'
-
-check: bootstrap
 	$(MAKE) test
 	$(MAKE) milter-e2e
 	$(MAKE) mariadb-check
