@@ -2,7 +2,7 @@
 # missing, builds, runs every test, the milter behind a real Postfix, the
 # database tests against a real MariaDB server, the thread tests under
 # ThreadSanitizer, every test under ASan+UBSan, and each fuzzer for a minute.
-JOBS ?= 2
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE ?= cmake
 BUILD ?= build
 
@@ -82,6 +82,6 @@ tsan:
 # libFuzzer targets with ASan + UBSan, each for FUZZ_SECONDS, FUZZ_JOBS at a
 # time, from the sanitized tree of `make asan` (which builds them too).
 FUZZ_SECONDS ?= 60
-FUZZ_JOBS ?= 2
+FUZZ_JOBS ?= $(JOBS)
 fuzz: asan-build
 	FUZZ_JOBS=$(FUZZ_JOBS) scripts/run-fuzzers build-asan $(FUZZ_SECONDS)
