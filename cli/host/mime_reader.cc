@@ -252,19 +252,6 @@ class TreeWalker {
   void multipart(GMimeMultipart* mp, bool attached, bool htmlTwin) {
     bool alternative = mimeTypeOf(GMIME_OBJECT(mp)) == "multipart/alternative";
     int count = g_mime_multipart_get_count(mp);
-    if (count == 0) {
-      // No parts at all: the boundary is missing or never occurs, or the
-      // nesting went deeper than the parser follows. The parser then keeps
-      // the whole content as the text before the first boundary; it is
-      // scanned as it stands rather than left out.
-      std::string raw;
-      if (char const* before = g_mime_multipart_get_prologue(mp)) raw += before;
-      if (char const* after = g_mime_multipart_get_epilogue(mp)) raw += after;
-      if (!raw.empty())
-        area_.addPart(attached ? kAttachment : kBody, ensureUtf8(unixLines(std::move(raw))),
-                      mimeTypeOf(GMIME_OBJECT(mp)));
-      return;
-    }
     bool afterPlainBody = false;
     for (int i = 0; i < count; ++i) {
       GMimeObject* child = g_mime_multipart_get_part(mp, i);
@@ -273,6 +260,21 @@ class TreeWalker {
       walk(child, attached, twin);
       afterPlainBody = area_.partCount() == before + 1 && area_.kind(before) == kBody &&
                        mimeTypeOf(child) == "text/plain";
+    }
+    // The text before the first boundary and after the last one is no part,
+    // but it travels with the message and a reader can see it: it is scanned
+    // after the parts, so that it does not join their runs. When the boundary
+    // is missing or never occurs, or the nesting went deeper than the parser
+    // follows, the whole content is such text.
+    std::string raw;
+    if (char const* before = g_mime_multipart_get_prologue(mp)) raw += before;
+    if (char const* after = g_mime_multipart_get_epilogue(mp)) {
+      if (!raw.empty()) raw += '\n';
+      raw += after;
+    }
+    if (raw.find_first_not_of(" \t\r\n") != std::string::npos) {
+      area_.addPart(attached ? kAttachment : kBody, ensureUtf8(unixLines(std::move(raw))),
+                    mimeTypeOf(GMIME_OBJECT(mp)) + " text");
     }
   }
 

@@ -45,7 +45,9 @@ TEST(MimeReader, SampleMessagesGiveTheirParts) {
   };
   Row const rows[] = {
       {"01-plain-note.eml", {"4:header", "1:text/plain"}},
-      {"02-alternative-html.eml", {"4:header", "1:text/plain", "8:text/html"}},
+      // The preamble ("This is a multi-part message ...") is scanned too.
+      {"02-alternative-html.eml",
+       {"4:header", "1:text/plain", "8:text/html", "1:multipart/alternative text"}},
       {"03-base64-attachment.eml",
        {"4:header", "1:text/plain", "2:new-starters.csv", "skip:logo.png"}},
   };
@@ -140,20 +142,28 @@ TEST(MimeReader, TreeShapesMapToKinds) {
        {"4:header", "2:attached message header", "2:text/plain"}},
       {"multipart without a boundary is read as text",
        "From: a@example.org\nContent-Type: multipart/mixed\n\nsecret\n",
-       {"4:header", "1:multipart/mixed"}},
+       {"4:header", "1:multipart/mixed text"}},
       {"multipart whose boundary never occurs is read as text",
        "From: a@example.org\nContent-Type: multipart/mixed; boundary=\"Z\"\n\n--B\nsecret\n",
-       {"4:header", "1:multipart/mixed"}},
+       {"4:header", "1:multipart/mixed text"}},
+      {"text before the first boundary and after the last comes after the parts",
+       "From: a@example.org\nContent-Type: multipart/mixed; boundary=\"B\"\n\nsecret\n" + plain +
+           "--B--\nmore\n",
+       {"4:header", "1:text/plain", "1:multipart/mixed text"}},
       {"an attached multipart without parts stays an attachment",
        mixed("--B\nContent-Type: message/rfc822\n\nFrom: b@example.org\n"
              "Content-Type: multipart/mixed\n\nsecret\n"),
-       {"4:header", "2:attached message header", "2:multipart/mixed"}},
+       {"4:header", "2:attached message header", "2:multipart/mixed text"}},
   };
   for (Row const& r : rows) {
     SCOPED_TRACE(r.note);
     vmund::ReadResult got = readMessages(r.message, "m");
     ASSERT_EQ(got.error, "");
     EXPECT_EQ(shape(got.messages.at(0).area), r.shape);
+    MessageArea const& a = got.messages.at(0).area;
+    if (r.shape.back().find("multipart/mixed text") != std::string::npos) {
+      EXPECT_TRUE(contains(a.text(a.partCount() - 1), "secret"));
+    }
   }
 }
 
