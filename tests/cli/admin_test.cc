@@ -15,30 +15,6 @@ namespace {
 
 using namespace vmund::admin;
 
-TEST(PatternTypes, NamesAndCodesReadBack) {
-  struct Row {
-    char const* text;
-    bool ok;
-    uint16_t code;
-  };
-  Row const rows[] = {{"REGEX", true, 1},    {"ussn", true, 257},  {"65535", true, 65535},
-                      {"65536", false, 0},   {"-1", false, 0},     {"", false, 0},
-                      {"3x", false, 0},      {"card", false, 0}};
-  for (Row const& r : rows) {
-    SCOPED_TRACE(r.text);
-    uint16_t code = 9999;
-    ASSERT_EQ(parsePatternType(r.text, code), r.ok);
-    if (r.ok) {
-      EXPECT_EQ(code, r.code);
-    }
-  }
-  for (unsigned code = 0; code < 300; ++code) {
-    uint16_t back = 9999;
-    ASSERT_TRUE(parsePatternType(patternTypeName(static_cast<uint16_t>(code)), back)) << code;
-    EXPECT_EQ(back, code);
-  }
-}
-
 std::vector<CsvProblem> readProblems(std::string const& csv, RowCheck const& check = {}) {
   std::istringstream in(csv);
   std::vector<CsvProblem> problems;
@@ -63,24 +39,6 @@ TEST(DictCsv, ReadsWhatItWrites) {
   };
   EXPECT_EQ(fields(back[0]), fields(a));
   EXPECT_EQ(fields(back[1]), fields(b));
-}
-
-TEST(DictCsv, ColumnsInAnyOrderDefaultsAndItemOrder) {
-  std::istringstream in("pattern_weight,pattern,item_no\r\n5,b,2\r\n\r\n3,a,1\r\n");
-  std::vector<CsvProblem> problems;
-  std::vector<ItemRow> rows = readItemsCsv(in, problems);
-  ASSERT_TRUE(problems.empty());
-  ASSERT_EQ(rows.size(), 2u);
-  EXPECT_EQ(rows[0].pattern, "a");  // sorted by item_no
-  EXPECT_EQ(rows[1].weight, 5);
-  EXPECT_EQ(rows[1].type, 3);  // schema defaults
-  EXPECT_EQ(rows[1].scan_area, 11);
-  EXPECT_EQ(rows[1].status, 1);
-
-  std::istringstream unnumbered("pattern\nx\ny\n");
-  rows = readItemsCsv(unnumbered, problems);
-  ASSERT_EQ(rows.size(), 2u);
-  EXPECT_EQ(rows[1].item_no, 2);
 }
 
 TEST(DictCsv, ProblemsNameTheirLine) {
@@ -142,14 +100,6 @@ class ConfigDbTest : public ::testing::Test {
   std::string dir_;
 };
 
-TEST_F(ConfigDbTest, CreateRefusesAnExistingDatabase) {
-  EXPECT_THROW(ConfigDb::create(dir_, vmund::kSchemaSql), AdminError);
-  EXPECT_THROW(ConfigDb(dir_ + "/none"), AdminError);
-  EXPECT_THROW(ConfigDb::create(dir_ + "/bad", "CREATE TABLE ("), AdminError);
-  EXPECT_NE(access((dir_ + "/bad/fe_content.db").c_str(), F_OK), 0);  // removed again
-  rmdir((dir_ + "/bad").c_str());
-}
-
 TEST_F(ConfigDbTest, ItemsKeepTheirOrderThroughReplaceAndAppend) {
   ConfigDb db(dir_);
   db.storeItems("PII", {row(3, "c"), row(1, "a"), row(2, "b")}, false);
@@ -170,25 +120,6 @@ TEST_F(ConfigDbTest, AFailedStoreWritesNothing) {
   // and one new row was written; all of it must roll back.
   EXPECT_THROW(db.storeItems("D", {row(1, "x"), row(1, "y")}, false), AdminError);
   EXPECT_EQ(patterns(db.items("D")), (std::vector<std::string>{"keep"}));
-}
-
-TEST_F(ConfigDbTest, GroupsAndRemoval) {
-  ConfigDb db(dir_);
-  db.storeItems("A", {row(1, "a")}, false);
-  db.storeItems("B", {row(1, "b"), row(2, "bb")}, false);
-  db.addGroupMembers("G", {"B", "A"});
-  db.addGroupMembers("G", {"B"});
-  db.addGroupMembers("H", {"A"});
-  std::vector<GroupSummary> g = db.groups();
-  ASSERT_EQ(g.size(), 2u);
-  EXPECT_EQ(g[0].members, (std::vector<std::string>{"B", "A", "B"}));
-  EXPECT_EQ(db.removeGroupMembers("G", {"B"}), 2);
-  EXPECT_EQ(db.removeDictionary("A"), 1);  // also leaves G and H
-  EXPECT_TRUE(db.groups().empty());
-  std::vector<DictSummary> d = db.dictionaries();
-  ASSERT_EQ(d.size(), 1u);
-  EXPECT_EQ(d[0].name, "B");
-  EXPECT_EQ(d[0].items, 2);
 }
 
 }  // namespace

@@ -226,16 +226,4 @@ TEST(MimeReader, HundredThousandParts) {
   EXPECT_EQ(a.text(100000), "w99999");  // the line end before a boundary is the boundary's
 }
 
-TEST(MimeReader, FiftyMegabyteMessage) {
-  std::string line = "Lorem ipsum dolor sit amet, 4917 6123 0045 8813 consectetur elit.\n";
-  std::string msg = "From: a@example.org\nSubject: big\n\n";
-  msg.reserve(50u << 20);
-  while (msg.size() + line.size() <= (50u << 20)) msg += line;
-  vmund::ReadResult got = readMessages(msg, "big");
-  ASSERT_EQ(got.error, "");
-  MessageArea const& a = got.messages.at(0).area;
-  ASSERT_EQ(a.partCount(), 2u);
-  EXPECT_EQ(a.text(1).size(), msg.size() - msg.find("\n\n") - 2);
-}
-
 }  // namespace

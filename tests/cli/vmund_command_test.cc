@@ -213,26 +213,6 @@ TEST_F(VmundCommand, ExceptionInAWorkerFailsOnlyItsInput) {
   unsetenv("VMUND_DB_DIR");
 }
 
-TEST_F(VmundCommand, ThreadsGiveTheSameReport) {
-  std::vector<std::string> args{"-d", "Conf", "-v", kSamples, kSamples};
-  Outcome one = scan(args);
-  args.insert(args.begin(), {"-j", "4"});
-  Outcome four = scan(args);
-  EXPECT_EQ(one.out, four.out);
-  EXPECT_EQ(one.status, four.status);
-}
-
-TEST(VmundCli, EverySubcommandHasHelp) {
-  for (std::vector<std::string> cmd :
-       {std::vector<std::string>{"--help"}, {"scan", "--help"}, {"dict", "import", "--help"}}) {
-    Outcome r = vmund(cmd);
-    EXPECT_EQ(r.status, 0) << cmd[0];
-    EXPECT_TRUE(has(r.out, "Usage:")) << cmd[0];
-  }
-  EXPECT_EQ(vmund({"scan", "--bogus"}).status, 2);
-  EXPECT_EQ(vmund({}).status, 2);
-}
-
 TEST(VmundCli, DemoScoresEverySample) {
   Outcome r = vmund({"demo"});
   EXPECT_EQ(r.status, 0) << r.err;

@@ -111,13 +111,6 @@ TEST_F(TemplateTest, ScoreLines) {
   }
 }
 
-TEST_F(TemplateTest, NumberChoosesTheReader) {
-  std::string const both = "5=x\n3|y|1|0|0|0|\n";
-  EXPECT_EQ(load(519, both), (std::vector<ItemView>{{"contain", "y", 1, 11, 0, false}}));
-  EXPECT_EQ(load(521, both), (std::vector<ItemView>{word("x", 5, 5)}));
-  EXPECT_EQ(load(540, both), (std::vector<ItemView>{word("x", 5, 5)}));
-}
-
 TEST_F(TemplateTest, NumbersWithoutAFileGiveEmptyHandles) {
   for (unsigned short number : {0, 511, 520, 522, 541, 65535}) {
     SCOPED_TRACE(number);

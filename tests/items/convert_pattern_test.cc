@@ -47,11 +47,4 @@ TEST(ConvertPatternTest, ConvertsReferencesAndDropsMalformedUtf8) {
   }
 }
 
-TEST(ConvertPatternTest, EmptyTextGivesEmptyBuffer) {
-  unsigned int options = 0x800;
-  Buffer out = convertPattern("", &options);
-  EXPECT_EQ(0u, out.length());
-  EXPECT_EQ(0x1u, options);
-}
-
 }  // namespace

@@ -54,20 +54,6 @@ unsigned long countIn(uint16_t code, std::string const& text, RecordingLogger& l
   return makeItem(code).item->scan(&area, 100, logger);
 }
 
-TEST(PredefinedItemsTest, FixedNameAndTypeWhateverTheRecordSays) {
-  char const* const names[] = {"CANSIN", "USSSN",  "CreditCard", "ABARouting", "CUSIP",
-                               "ISIN",   "UKNI",   "UKNHS",      "USEIN",      "USDEA",
-                               "FRCNI",  "INSEE",  "DEPSPT",     "IBAN",       "ITIN",
-                               "USPSPT", "FRPSPT", "UKPSPT"};
-  for (uint16_t code = 256; code <= 273; ++code) {
-    SCOPED_TRACE(code);
-    Made made = makeItem(code, 7, 3, 9, 1);
-    EXPECT_EQ(names[code - 256], made.item->pattern);
-    EXPECT_EQ(code, made.type);
-    EXPECT_EQ(3, made.item->scan_area);  // no area rewriting, unlike regex items
-  }
-}
-
 TEST(PredefinedItemsTest, FindsValidIdentifiersAndRefusesTheRest) {
   struct Row {
     char const* note;

@@ -52,41 +52,6 @@ TEST(RegexItemTest, LogsConvertedTextAndMatchesCaseless) {
   EXPECT_EQ("Caf\xC3\xA9", logger.reports[1].match);
 }
 
-TEST(RegexItemTest, KindEightPartAfterAHitIsSkipped) {
-  struct Row {
-    char const* note;
-    char const* first;   // kind 1
-    char const* second;  // kind 8
-    unsigned long score;
-    size_t reports;
-  } rows[] = {
-      {"hit in the run: kind-8 part skipped", "k1 k2", "k3 k4 k5", 2, 2},
-      {"no hit in the run: kind-8 part read", "none", "k3 k4 k5", 3, 3},
-  };
-  for (Row const& row : rows) {
-    SCOPED_TRACE(row.note);
-    auto record = makeRecord(1, "[EHeAdEr]k\\d", 1);
-    DictionaryRegex item(&record);
-    TestArea area{{row.first, 1}, {row.second, 8}};
-    RecordingLogger logger;
-    EXPECT_EQ(row.score, item.scan(&area, 5, logger));
-    EXPECT_EQ(row.reports, logger.reports.size());
-  }
-}
-
-TEST(RegexItemTest, UncompilablePatternNeverMatches) {
-  for (char const* pattern : {"(abc", "&#x110000;"}) {
-    SCOPED_TRACE(pattern);
-    auto record = makeRecord(1, pattern, 1);
-    DictionaryRegex item(&record);
-    EXPECT_FALSE(item.expression.compiled());
-    TestArea area{{"(abc aa \xF4\x90\x80\x80", 1}};
-    RecordingLogger logger;
-    EXPECT_EQ(0ul, item.scan(&area, 10, logger));
-    EXPECT_TRUE(logger.reports.empty());
-  }
-}
-
 // An administrator pattern that backtracks exponentially: the engine's match
 // limit ends the search of each hopeless part, and the scan goes on to find
 // the match in the next one.

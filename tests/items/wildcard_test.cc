@@ -212,16 +212,4 @@ TEST(WildcardItemTest, CountsUpToMaxCountAcrossParts) {
   }
 }
 
-TEST(WildcardItemTest, ReadsPastZeroBytesAndKind8AfterAHit) {
-  auto rec = makeRecord(0, "ab", 1, 1);
-  DictionaryWildcard item(&rec);
-  TestArea area;
-  // A part is read to its length; a null part is passed over; the kind-8
-  // part after a run with a match is read (only regex and identifier items
-  // skip it).
-  area.add(std::string("x\0 ab", 5), 1).addNull(1).add("ab", 8 | 16);
-  RecordingLogger logger;
-  EXPECT_EQ(2ul, item.scan(&area, 100, logger));
-}
-
 }  // namespace

@@ -69,14 +69,6 @@ TEST(MilterConfig, ReadsSettingsAndRulesInOrder) {
   EXPECT_EQ(c.rules[3].action, Action::kAccept);
 }
 
-TEST(MilterConfig, DefaultRejectReplyIs550_571) {
-  Config c;
-  ASSERT_TRUE(parse("dictionary PII action reject\n", c).empty());
-  EXPECT_EQ(c.rules[0].reply.code, "550");
-  EXPECT_EQ(c.rules[0].reply.status, "5.7.1");
-  EXPECT_FALSE(c.rules[0].reply.text.empty());
-}
-
 TEST(MilterConfig, ReadsSizesAndBudgets) {
   struct Row {
     char const* line;
@@ -143,32 +135,6 @@ TEST(MilterConfig, ReportsEachMistakeWithItsLine) {
     EXPECT_EQ(problems[0].line, 2);
     EXPECT_NE(problems[0].message.find(r.says), std::string::npos) << problems[0].message;
   }
-}
-
-TEST(MilterConfig, GroupsAndDictionariesHaveSeparateNames) {
-  Config c;
-  EXPECT_TRUE(parse("dictionary PII\ngroup PII\n", c).empty());
-  Config d;
-  EXPECT_EQ(parse("group G\ngroup G\n", d).size(), 1u);
-}
-
-TEST(MilterConfig, WantsAtLeastOneRule) {
-  Config c;
-  auto problems = parse("socket unix:/tmp/x.sock\n", c);
-  ASSERT_EQ(problems.size(), 1u);
-  EXPECT_EQ(problems[0].line, 0);
-  EXPECT_NE(problems[0].message.find("no rule"), std::string::npos);
-}
-
-TEST(MilterConfig, ReadsRepliesWithoutText) {
-  SmtpReply r;
-  EXPECT_EQ(parseReply("550 5.7.1", '5', r), "");
-  EXPECT_EQ(r.code, "550");
-  EXPECT_EQ(r.status, "5.7.1");
-  EXPECT_EQ(r.text, "");
-  EXPECT_EQ(parseReply("421 4.3.2 Over 100% busy", '4', r), "");
-  EXPECT_EQ(r.text, "Over 100% busy");
-  EXPECT_NE(parseReply("550", '5', r), "");
 }
 
 TEST(MilterConfig, ShippedExampleReads) {

@@ -33,19 +33,6 @@ TEST(MilterMessageState, RebuildsTheMessageWithoutOurHeaders) {
   EXPECT_EQ(m.takeText(), text);
 }
 
-TEST(MilterMessageState, SizeLimitIsInclusive) {
-  // "S: x\r\n" is 6 bytes, the blank line 2, the body 10: 18 in all.
-  for (uint64_t limit = 14; limit <= 22; ++limit) {
-    SCOPED_TRACE(limit);
-    MessageState m(limit);
-    m.addHeader("S", "x");
-    body(m, "0123456789");
-    EXPECT_EQ(m.size(), 18u);
-    EXPECT_EQ(m.overLimit(), limit < 18);
-    EXPECT_EQ(m.takeText().empty(), limit < 18);
-  }
-}
-
 TEST(MilterMessageState, ResetStartsTheNextMessage) {
   MessageState m(10);
   m.addHeader("X-Vessamund-Score", "1");

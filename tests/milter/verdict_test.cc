@@ -54,18 +54,6 @@ TEST(MilterVerdict, MostSevereMatchedRuleDecides) {
   }
 }
 
-TEST(MilterVerdict, ScoreHeaderListsEveryRuleInOrder) {
-  std::vector<Rule> const rules = {rule("PII", 20, Action::kReject, "550"),
-                                   rule("Finance", 30, Action::kAccept),
-                                   rule("HR", 30, Action::kAccept)};
-  ScanOutcome outcome;
-  // A group's record names the member dictionary that scored best.
-  outcome.results = {{12, "PII:12"}, {0, ""}, {7, "Salaries:7"}};
-  Verdict v = decide(rules, outcome);
-  EXPECT_EQ(v.score, "PII:12;Finance:0;Salaries:7");
-  EXPECT_EQ(v.status, "Clean");
-}
-
 TEST(MilterVerdict, SkippedMessagesAreAcceptedWithTheReason) {
   std::vector<Rule> const rules = {rule("PII", 20, Action::kReject, "550")};
   struct Row {

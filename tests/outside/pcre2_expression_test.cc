@@ -45,18 +45,6 @@ unsigned long run(ExpressionImpl const& e, std::string const& text, Probe& p,
   return e.matches(text.data(), text.size(), wanted, 0, &p, 0, nullptr);
 }
 
-TEST(Pcre2ExpressionTest, OptionalGroupsReportedAsUnset) {
-  ExpressionImpl e;
-  e.pattern("(a)(x)?(b)(y)?", 0, true);
-  ASSERT_TRUE(e.compiled());
-  EXPECT_EQ(4u, e.captureCount());
-  Probe p;
-  EXPECT_EQ(1ul, run(e, "--ab--", p));
-  // Group 4 did not take part and is past the highest set group: count 4.
-  EXPECT_EQ(std::vector<int>{4}, p.counts);
-  EXPECT_EQ((std::vector<int>{2, 4, 2, 3, -1, -1, 3, 4}), p.groups);
-}
-
 TEST(Pcre2ExpressionTest, ResumeAndStop) {
   struct Row {
     char const* note;
@@ -85,20 +73,6 @@ TEST(Pcre2ExpressionTest, ResumeAndStop) {
     EXPECT_EQ(r.expected, run(e, r.text, p, r.wanted));
     EXPECT_EQ(r.seen, p.candidates);
   }
-}
-
-TEST(Pcre2ExpressionTest, PatternTextKeptAsGiven) {
-  ExpressionImpl bare;
-  bare.pattern(std::string("ab+c\0junk", 9), kCaseless, true);
-  EXPECT_EQ("ab+c", bare.pattern());
-  Probe p;
-  EXPECT_EQ(1ul, run(bare, "xABBC", p));
-
-  Expression delimited("/^\\d+$/m", kAnyNewline, true);
-  EXPECT_EQ("/^\\d+$/m", delimited->pattern());
-  Probe q;
-  EXPECT_EQ(3ul, run(*delimited.operator->(), "12\r\n34\n56\rx", q));
-  EXPECT_EQ((std::vector<std::string>{"12", "34", "56"}), q.candidates);
 }
 
 TEST(Pcre2ExpressionTest, BadPatternsNeverMatch) {
@@ -179,40 +153,6 @@ TEST(Pcre2ExpressionTest, MatchesInSearchesOnlyItsRanges) {
   std::vector<StartRange> const all{{0, 17}};
   EXPECT_EQ(3ul, e.matchesIn(text.data(), text.size(), 3, all.data(), 1, &back, 0));
   EXPECT_EQ((std::vector<std::string>{"ab", "aab", "ab"}), back.candidates);
-}
-
-// A search position that meets the backtracking limit inside a range ends
-// the loop, as it ends matches(); look-behinds see the text before a range.
-TEST(Pcre2ExpressionTest, MatchesInStopsWhereMatchesStops) {
-  ExpressionImpl e;
-  e.pattern("(?:a|aa)+c", 0, true);
-  std::string const text = "ac " + std::string(40, 'a') + "d ac";
-  unsigned const n = static_cast<unsigned>(text.size());
-  std::vector<StartRange> const all{{0, n}};
-  Probe full, ranged;
-  // The run of a's exhausts the limit at its first position: the last ac is
-  // never reached.
-  EXPECT_EQ(1ul, e.matches(text.data(), n, 100, 0, &full, 5000, nullptr));
-  EXPECT_EQ(1ul, e.matchesIn(text.data(), n, 100, all.data(), all.size(), &ranged, 5000));
-  // Leaving the run out of the ranges leaves the failure out too.
-  std::vector<StartRange> const around{{0, 1}, {n - 2, n - 2}};
-  Probe skipping;
-  EXPECT_EQ(2ul, e.matchesIn(text.data(), n, 100, around.data(), around.size(), &skipping, 5000));
-
-  ExpressionImpl behind;
-  behind.pattern("(?<=x)ab", 0, true);
-  std::vector<StartRange> const one{{1, 1}};
-  Probe p;
-  EXPECT_EQ(1ul, behind.matchesIn("xab", 3, 10, one.data(), 1, &p, 0));
-}
-
-TEST(Pcre2ExpressionTest, MatchesInSearchesEverythingInUtf8) {
-  ExpressionImpl e;
-  e.pattern("\xc3\xa9t\xc3\xa9", kUtf8, true);
-  std::string const text = "un \xc3\xa9t\xc3\xa9 chaud";
-  Probe p;
-  e.matchesIn(text.data(), text.size(), 10, nullptr, 0, &p, 0);
-  EXPECT_EQ(p.candidates.size(), 1u);
 }
 
 }  // namespace

@@ -120,36 +120,6 @@ TEST(PlannedScan, StopsWhereTheEngineGivesUp) {
   }
 }
 
-// Plain words count their occurrences from the pass itself, unless the part
-// has a zero byte (strcasestr stops there) or the occurrences overlap.
-TEST(PlannedScan, PlainWordCountsMatchTheSearchLoop) {
-  struct Row {
-    char const* note;
-    std::string word;
-    std::string text;
-    unsigned long count;
-  } const rows[] = {
-      {"overlapping occurrences count without overlap", "aa", "aaaaa", 2},
-      {"a self-overlapping word", "aba", "abababa", 2},
-      {"letters fold, bytes above ASCII do not", "\xe9t\xe9", "\xc9T\xc9 \xe9T\xe9", 1},
-      {"text after a zero byte is not searched", "key", std::string("key\0key key", 11), 1},
-      {"a zero byte before every occurrence", "key", std::string("\0key", 4), 0},
-      {"an occurrence ending at the part's end", "end", "the END", 1},
-  };
-  for (auto const& r : rows) {
-    SCOPED_TRACE(r.note);
-    std::vector<PolicyRow> policy = {{3, r.word, 1, 1, 0}, {3, "zz", 1, 1, 0}};
-    Ref<Vessamund::DictionaryScannerImpl> handle(vmund_test::makeScanner(policy));
-    auto& scanner = *static_cast<ProfileDictionaryScanner*>(handle.get());
-    auto const plan = ScanPlan::build(scanner.itemList(), 1);
-    TestArea area{{r.text, 1}, {r.text, 1}};
-    Vessamund::internal::PlannedScan run(plan.get(), &area);
-    vmund_test::ExactLogger logger;
-    EXPECT_EQ(run.scanItem(0, *scanner.itemList().front().get(), 100, logger), 2 * r.count);
-    EXPECT_EQ(vmund_test::compareItems(scanner, *plan, area, 100), "");
-  }
-}
-
 // Once a thread has scanned a message as large, the plan adds no allocation
 // to a scan: what it allocates is the match text and records, as the
 // reference scan does.

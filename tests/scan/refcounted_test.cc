@@ -55,28 +55,6 @@ TEST_F(RefTest, CopiesAssignmentsAndSelfAssignmentDeleteOnce) {
   EXPECT_EQ(3, g_deleted);
 }
 
-TEST_F(RefTest, EmptyAndNullHandles) {
-  Ref<Counted> copy{Ref<Counted>()};
-  try {
-    copy.operator->();
-    FAIL() << "no exception";
-  } catch (Exception const& e) {
-    EXPECT_EQ(1, e.code());
-    EXPECT_EQ("operator->", e.message());
-  }
-  Ref<Counted> bound(static_cast<Counted*>(nullptr));  // bound, not empty
-  EXPECT_FALSE(Ref<Counted>(bound).empty());
-  EXPECT_EQ(nullptr, bound.operator->());
-  EXPECT_THROW(RefCounted<Counted>(nullptr, true), Exception);
-  Counted* p = new Counted;
-  {
-    RefCounted<Counted> owner(p, false);
-    RefCounted<Counted> extra(p, true);
-    EXPECT_EQ(2, p->refCount());
-  }
-  EXPECT_EQ(1, g_deleted);
-}
-
 TEST_F(RefTest, ManyThreadsDroppingHandlesDeleteOnce) {
   constexpr int kThreads = 8;
   for (int round = 0; round < 50; ++round) {

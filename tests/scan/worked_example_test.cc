@@ -57,21 +57,6 @@ TEST(WorkedExampleTest, WordTwiceAndACardReachTheThreshold) {
   EXPECT_EQ(matchLog, ";Dictionary:PII Score: 20(" + cardIdentifier() + ")");
 }
 
-TEST(WorkedExampleTest, ScanWithoutMatchAllocatesNothing) {
-  Ref<DictionaryScannerImpl> pii = piiDictionary();
-  auto* group = new Vessamund::GroupDictionaryScanner;
-  Ref<DictionaryScannerImpl> groupHandle(group);
-  group->addScanner(pii);
-  TestArea area{{"Subject: lunch", 1}, {"Nothing to see here, ref 12 34 5678.", 2}};
-  for (auto const* scanner : {&pii, &groupHandle}) {
-    std::string matchLog, scoreList;
-    (*scanner)->scan(&area, 20, nullptr, matchLog, scoreList);  // warm-up
-    unsigned long const before = vmund_test::allocationCount();
-    EXPECT_EQ((*scanner)->scan(&area, 20, nullptr, matchLog, scoreList), 0u);
-    EXPECT_EQ(vmund_test::allocationCount(), before);
-  }
-}
-
 TEST(WorkedExampleTest, EightThreadsSeeWhatOneThreadSees) {
   Ref<DictionaryScannerImpl> pii = piiDictionary();
   auto once = [&](unsigned long budget) {
