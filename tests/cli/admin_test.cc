@@ -22,25 +22,6 @@ std::vector<CsvProblem> readProblems(std::string const& csv, RowCheck const& che
   return problems;
 }
 
-TEST(DictCsv, ReadsWhatItWrites) {
-  // Every field away from its default; an empty pattern.
-  ItemRow const a{7, "say \"hi\", then\nleave", 1, 65535, 255, 40, 1, 0};
-  ItemRow const b{9, "", 269, 1, 11, 0, 0, 1};
-  std::ostringstream out;
-  writeItemsCsv(out, {a, b});
-  std::istringstream in(out.str());
-  std::vector<CsvProblem> problems;
-  std::vector<ItemRow> back = readItemsCsv(in, problems);
-  ASSERT_TRUE(problems.empty()) << problems[0].message;
-  ASSERT_EQ(back.size(), 2u);
-  auto fields = [](ItemRow const& r) {
-    return std::make_tuple(r.item_no, r.pattern, r.type, r.weight, r.scan_area, r.max_weight,
-                           r.max_limit, r.status);
-  };
-  EXPECT_EQ(fields(back[0]), fields(a));
-  EXPECT_EQ(fields(back[1]), fields(b));
-}
-
 TEST(DictCsv, ProblemsNameTheirLine) {
   struct Row {
     char const* csv;

@@ -111,18 +111,6 @@ TEST_F(TemplateTest, ScoreLines) {
   }
 }
 
-TEST_F(TemplateTest, NumbersWithoutAFileGiveEmptyHandles) {
-  for (unsigned short number : {0, 511, 520, 522, 541, 65535}) {
-    SCOPED_TRACE(number);
-    EXPECT_TRUE(factory->createDictScanner(number, "T").empty());
-  }
-  // A missing file is a dictionary without items, cached like any other.
-  predefined_dictionary_file_paths[0] = "/nonexistent/vmund/template";
-  Ref<DictionaryScannerImpl> none = factory->createDictScanner(512, "M");
-  ASSERT_FALSE(none.empty());
-  EXPECT_TRUE(itemsOf(none).empty());
-}
-
 TEST_F(TemplateTest, EveryCallReadsTheFileAndReplacesTheEntry) {
   install(523, "1=a\n");
   Ref<DictionaryScannerImpl> first = factory->createDictScanner(523, "T");

@@ -45,17 +45,4 @@ TEST(ContainItemTest, Occurrences) {
   }
 }
 
-// The rounding and the cap are the scoring frame's; here only that the item
-// stops counting where the frame says, inside either part.
-TEST(ContainItemTest, StopsAtTheMaxCountInsideAPart) {
-  for (unsigned long budget : {3ul, 4ul}) {  // five occurrences over two parts
-    SCOPED_TRACE(budget);
-    auto rec = makeRecord(3, "ab", 1);
-    DictionaryContain item(&rec);
-    TestArea area{{"ab ab ab", 1}, {"abab", 1}};
-    RecordingLogger logger;
-    EXPECT_EQ(budget, item.scan(&area, budget, logger));
-  }
-}
-
 }  // namespace

@@ -139,35 +139,6 @@ TEST(PredefinedItemsTest, EachCardLayoutReportedUnderItsOwnExpression) {
   }
 }
 
-TEST(PredefinedItemsTest, BudgetStopsTheSearch) {
-  std::string const cards =
-      "Cards on file:\n4111 1111 1111 1111\n5555 5555 5555 4444\n"
-      "4111-1111-1111-1111\n5555-5555-5555-4444\n";
-  struct Row {
-    char const* note;
-    unsigned long budget;
-    std::vector<int> expressions;  // cc_expr index of each report, in order
-  } rows[] = {
-      {"all four", 100, {0, 0, 1, 1}},
-      {"one wanted: the first expression's first hit", 1, {0}},
-  };
-  for (Row const& row : rows) {
-    SCOPED_TRACE(row.note);
-    TestArea area{{cards, 1}};
-    RecordingLogger logger;
-    EXPECT_EQ(row.expressions.size(), makeItem(258).item->scan(&area, row.budget, logger));
-    std::vector<int> reported;
-    for (auto const& r : logger.reports) {
-      int index = -1;
-      for (int i = 0; i < 9; ++i) {
-        if (r.pattern == cc_expr[i]->pattern().c_str()) index = i;
-      }
-      reported.push_back(index);
-    }
-    EXPECT_EQ(row.expressions, reported);
-  }
-}
-
 // The built-in expressions cannot put a line break inside a number, so the
 // no-line-break flag is shown with an expression of the same frame whose
 // separator may be one, through the detectors' own loop and a USSSN Luhn.

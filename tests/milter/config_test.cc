@@ -69,27 +69,6 @@ TEST(MilterConfig, ReadsSettingsAndRulesInOrder) {
   EXPECT_EQ(c.rules[3].action, Action::kAccept);
 }
 
-TEST(MilterConfig, ReadsSizesAndBudgets) {
-  struct Row {
-    char const* line;
-    uint64_t size;
-    long long ms;
-  };
-  Row const rows[] = {
-      {"max-size 1048576", 1048576, 10000},  {"max-size 2m", 2u << 20, 10000},
-      {"max-size 1G", 1u << 30, 10000},      {"time-budget 0", 25u << 20, 0},
-      {"time-budget 500ms", 25u << 20, 500}, {"time-budget 3s", 25u << 20, 3000},
-      {"time-budget 0.25", 25u << 20, 250},
-  };
-  for (Row const& r : rows) {
-    SCOPED_TRACE(r.line);
-    Config c;
-    ASSERT_TRUE(parse(std::string(r.line) + "\ndictionary D\n", c).empty());
-    EXPECT_EQ(c.maxSize, r.size);
-    EXPECT_EQ(c.timeBudget.count(), r.ms);
-  }
-}
-
 TEST(MilterConfig, ReportsEachMistakeWithItsLine) {
   struct Row {
     char const* text;  // the mistake stands on line 2

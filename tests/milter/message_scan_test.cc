@@ -111,19 +111,6 @@ TEST_F(MilterScan, ScoresEveryRuleUpToItsThreshold) {
   EXPECT_EQ(o.results[3].score, 0u);
 }
 
-TEST_F(MilterScan, SpentBudgetReportsTimeBudget) {
-  ConfigDb(dir_).appendItem("MsSlow", item("", 258, 10));
-  std::vector<Rule> rules = {rule(Rule::kDictionary, "MsSlow", 10)};
-  std::vector<std::string> notes;
-  // A clock that moves an hour per reading: spent at the first poll.
-  static std::chrono::steady_clock::time_point now;
-  vmund::DeadlineProgress deadline(std::chrono::milliseconds(1000), [] { return now += std::chrono::hours(1); });
-  deadline.arm();
-  ScanOutcome o = scanMessage(rules, *loaded(rules)->acquire(notes), kCards, deadline);
-  EXPECT_EQ(o.skip, Skip::kTimeBudget);
-  EXPECT_EQ(o.results[0].score, 0u);
-}
-
 TEST_F(MilterScan, LoadNamesWhatIsMissing) {
   std::vector<Rule> rules = {rule(Rule::kDictionary, "MsAny", 1)};
   Rule t = rule(Rule::kTemplate, "MsTemplate", 1);
