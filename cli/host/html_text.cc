@@ -188,6 +188,7 @@ class Renderer {
         return i + 1;
       }
       if (j < in_.size() && in_[j] == ';') ++j;
+      if (cp == '\r') cp = '\n';  // parts hold LF line ends only
       appendUtf8(decoded, cp);
     } else {
       size_t start = j;

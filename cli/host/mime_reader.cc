@@ -200,7 +200,8 @@ void appendHeaders(GMimeObject* obj, std::string& block) {
     char* decoded = g_mime_utils_header_decode_text(nullptr, value.c_str());
     block += name ? name : "";
     block += ": ";
-    block += ensureUtf8(decoded ? decoded : value);
+    // An encoded word may itself decode to line ends; the value stays one line.
+    block += ensureUtf8(decoded ? unfolded(decoded) : value);
     block += '\n';
     g_free(decoded);
   }

@@ -26,6 +26,7 @@ TEST(HtmlText, RendersWhatAReaderSees) {
        "5 \xE2\x80\xA6",
        "typographic names"},
       {"AT&T &bogus; & x &#;", "AT&T &bogus; & x &#;", "unknown references stay"},
+      {"a&#13;&#10;b", "a\n\nb", "a CR reference becomes a line end"},
       {"&#0; &#xD800; &#99999999", "\xEF\xBF\xBD \xEF\xBF\xBD \xEF\xBF\xBD", "invalid code points"},
       {"<head><title>T</title></head>x<script>if (a<b) y()</script>z", "xz", "hidden content"},
       {"<STYLE>p{}</STYLE>ok", "ok", "hidden tags in upper case"},

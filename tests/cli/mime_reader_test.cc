@@ -86,6 +86,9 @@ TEST(MimeReader, DecodedTextReadsAsTheReaderSeesIt) {
             "1041,Priya Raman,512-44-8213,2021-02-01\n"
             "1042,Tomasz Wielgus,231-58-9047,2022-07-18\n"
             "1043,Hanna Lindqvist,478-20-6135,2023-11-06\n");
+  // An encoded word that decodes to CRLF ("a\r\nb") keeps the header one line.
+  EXPECT_EQ(readMessages("Subject: =?utf-8?B?YQ0KYg==?=\r\n\r\nx\r\n", "m").messages.at(0).area.text(0),
+            "Subject: a b\n");
 }
 
 TEST(MimeReader, MboxGivesEveryMessage) {
