@@ -38,6 +38,7 @@ TEST(DPMatchLoggerTest, Table) {
       {"capacity 5, third report drops second", "", 5, {kSixA, kSixB, kSixC}, "aaaaaa"},
       {"capacity 5, destructor writes second", "", 5, {kSixA, kSixB}, "aaaaaa,bbbbbb"},
       {"no reports", "X", 100, {}, "X"},
+      {"a null identifier ends the run and writes nothing", "", 100, {kA, nullptr, kA}, "A,A"},
   };
   for (auto const& c : cases) {
     SCOPED_TRACE(c.note);
