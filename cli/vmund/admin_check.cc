@@ -5,6 +5,7 @@
 
 #include "vessamund/exception.h"
 #include "vessamund/factory.h"
+#include "vessamund/regex_item.h"
 
 namespace vmund {
 
@@ -18,10 +19,29 @@ std::string itemCheck(admin::ItemRow const& row) {
   record.pattern_max_weight = row.max_weight;
   record.pattern_max_limit = row.max_limit;
   record.pattern_status = row.status;
+  Vessamund::Ref<Vessamund::DictionaryItemImpl> item;
   try {
-    Vessamund::DictionaryFactory::instance()->createScanner(&record);
+    item = Vessamund::DictionaryFactory::instance()->createScanner(&record);
   } catch (Vessamund::Exception const& e) {
     return "rejected by the library: " + e.message();
+  }
+  if (row.type != 1) return std::string();
+  // The library keeps an expression that does not compile as an item that
+  // never matches; stored, it would pass every scan in silence. A row the
+  // factory made into another class (weight 0) is compiled here on its own.
+  auto* regex = dynamic_cast<Vessamund::DictionaryRegex*>(item.get());
+  Vessamund::Ref<Vessamund::DictionaryItemImpl> own;
+  if (regex == nullptr) {
+    regex = new Vessamund::DictionaryRegex(&record);
+    own = Vessamund::Ref<Vessamund::DictionaryItemImpl>(regex);
+  }
+  if (!regex->expression.compiled()) {
+    std::string why = "regular expression does not compile: " + regex->expression.error();
+    // The offset counts in the text the engine saw, after references and
+    // area tags were converted.
+    if (regex->expression.pattern() != row.pattern)
+      why += " of \"" + regex->expression.pattern() + "\"";
+    return why;
   }
   return std::string();
 }

@@ -64,6 +64,8 @@ TEST_F(VmundCommand, ImportRejectsBadFilesWholeAndExportsInOrder) {
   Outcome bad = vmund({"dict", "import", "--db-dir", dir_, "Conf", dir_ + "/bad.csv"});
   EXPECT_EQ(bad.status, 2);
   EXPECT_TRUE(has(bad.err, dir_ + "/bad.csv:3: unknown pattern_type \"card\"")) << bad.err;
+  EXPECT_TRUE(has(bad.err, dir_ + "/bad.csv:4: regular expression does not compile: missing "
+                                  "closing parenthesis at offset 2\n")) << bad.err;
   // Nothing of the bad file reached the database.
   Outcome exported = vmund({"dict", "export", "--db-dir", dir_, "Conf"});
   EXPECT_EQ(exported.out,
