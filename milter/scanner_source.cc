@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "host/dead_expressions.h"
 #include "vessamund/factory.h"
 #include "vessamund/host_block.h"
 
@@ -63,6 +64,7 @@ std::string ScannerSource::make(size_t i, ScannerRef& out, std::vector<std::stri
   } else if (auto* g = dynamic_cast<Vessamund::GroupDictionaryScanner*>(out.get())) {
     if (g->memberList().empty()) warnings.push_back(describe(r) + " has no dictionaries");
   }
+  for (std::string& dead : deadExpressions(out.get())) warnings.push_back(std::move(dead));
   return std::string();
 }
 

@@ -19,6 +19,7 @@
 #include <sstream>
 #include <thread>
 
+#include "host/dead_expressions.h"
 #include "host/deadline.h"
 #include "host/mime_reader.h"
 #include "vessamund/factory.h"
@@ -184,6 +185,8 @@ ScanSession::ScanSession(ScanSettings settings, std::ostream& err)
       if (g->memberList().empty())
         err_ << "vmund scan: warning: group " << wanted.name << " has no dictionaries\n";
     }
+    for (std::string const& dead : deadExpressions(ref.get()))
+      err_ << "vmund scan: warning: " << dead << "\n";
     scanners_.push_back(ref);
   }
 }

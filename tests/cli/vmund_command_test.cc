@@ -9,6 +9,7 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "outside/admin/config_db.h"
 #include "vmund/app.h"
 #include "vmund/scan_session.h"
 
@@ -111,6 +112,12 @@ TEST_F(VmundCommand, ExitStatusFollowsThresholdsAndErrors) {
 }
 
 TEST_F(VmundCommand, ReportsScoresAndRecordsPerMessageAndScanner) {
+  // Written past vmund's own check, as another tool could: it never matches,
+  // and the scan says so.
+  vmund::admin::ItemRow broken;
+  broken.pattern = "sal(ary";
+  broken.type = 1;
+  vmund::admin::ConfigDb(dir_).storeItems("Conf", {broken}, true);
   Outcome r =
       scan({"-g", "NoSuchGroup", "-d", "Conf", "--threshold", "20", kSamples + "/06-thread.mbox"});
   EXPECT_EQ(r.status, 1);
@@ -124,6 +131,9 @@ TEST_F(VmundCommand, ReportsScoresAndRecordsPerMessageAndScanner) {
                        "  dictionary Conf    score    20 / 20  REACHED\n"
                        "      score record  Conf:20\n");
   EXPECT_TRUE(has(r.err, "group NoSuchGroup has no dictionaries")) << r.err;
+  EXPECT_TRUE(has(r.err, "warning: dictionary Conf: regular expression \"sal(ary\" does not "
+                         "compile (missing closing parenthesis at offset 7); it never matches\n"))
+      << r.err;
 }
 
 TEST_F(VmundCommand, JsonHasOneObjectPerMessageAndPerBadInput) {

@@ -139,6 +139,7 @@ TEST_F(MilterScan, ReloadPicksUpChangesAndOldSetsKeepTheirScanners) {
   std::string const text = "Subject: x\r\n\r\ninvoice with card 4111 1111 1111 1111\r\n";
 
   ConfigDb(dir_).appendItem("MsLive", item("", 258, 10));
+  ConfigDb(dir_).appendItem("MsLive", item("in(voice", 1, 50));  // never matches, and is named
   EXPECT_EQ(source->acquire(notes), before) << "no reload without a request";
   EXPECT_TRUE(notes.empty());
 
@@ -147,6 +148,9 @@ TEST_F(MilterScan, ReloadPicksUpChangesAndOldSetsKeepTheirScanners) {
   EXPECT_EQ(after->generation, 2u);
   ASSERT_FALSE(notes.empty());
   EXPECT_NE(notes.back().find("reload 1 done"), std::string::npos) << notes.back();
+  EXPECT_EQ(notes.front(), "reload: warning: dictionary MsLive: regular expression \"in(voice\" "
+                           "does not compile (missing closing parenthesis at offset 8); it never "
+                           "matches");
   EXPECT_EQ(scan(rules, *after, text).results[0].score, 15u);
   EXPECT_EQ(scan(rules, *before, text).results[0].score, 5u) << "a set in use keeps its scanner";
   uint32_t word;
