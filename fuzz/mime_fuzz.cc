@@ -1,8 +1,12 @@
 // The message host on any input, then a scan of every message it read with
 // a small policy of words, wildcards and detectors (no administrator
 // regexes: they would set the pace). The reader must give an error or
-// messages, never both empty; parts hold only the kinds it documents, LF
-// line ends and the byte count it reports; a scan must end.
+// messages, never both empty; a message starts with its header part; parts
+// hold only the kinds it documents, valid UTF-8 with LF line ends and the
+// byte count it reports; an HTML alternative follows a body; the walk a scan
+// makes gives exactly the parts, zero-terminated; a scan must end. Seeded
+// with the shared real-mail corpus, this also holds every real message to
+// these rules.
 //
 // Input: the bytes of one message or mbox file.
 #include <climits>
@@ -11,6 +15,8 @@
 #include <cstdio>
 #include <string>
 #include <vector>
+
+#include <glib.h>
 
 #include "host/mime_reader.h"
 #include "scan/profile_scan_access.h"
@@ -43,15 +49,27 @@ extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
   if (got.messages.empty() == got.error.empty()) fail("neither messages nor an error, or both");
   for (vmund::Message& m : got.messages) {
     uint64_t total = 0;
+    if (m.area.partCount() == 0 || m.area.kind(0) != vmund::kHeader) fail("no header part first");
     for (size_t i = 0; i < m.area.partCount(); ++i) {
       uint16_t const kind = m.area.kind(i);
+      std::string const& text = m.area.text(i);
       if (kind != vmund::kBody && kind != vmund::kAttachment && kind != vmund::kHeader &&
           kind != vmund::kHtmlAlternative)
         fail("part of an unknown kind");
-      if (m.area.text(i).find('\r') != std::string::npos) fail("CR left in a part");
-      total += m.area.text(i).size();
+      if (kind == vmund::kHtmlAlternative && m.area.kind(i - 1) != vmund::kBody)
+        fail("HTML alternative without a body before it");
+      if (text.find('\r') != std::string::npos) fail("CR left in a part");
+      if (!g_utf8_validate(text.data(), static_cast<gssize>(text.size()), nullptr))
+        fail("part is not UTF-8");
+      total += text.size();
     }
     if (total != m.area.textBytes()) fail("byte count differs from the parts");
+    size_t n = 0;
+    for (Vessamund::DScanAreaPart* p = m.area.first(); p; p = m.area.next(), ++n) {
+      if (n >= m.area.partCount() || p->length != m.area.text(n).size() || p->text[p->length])
+        fail("the walk differs from the parts");
+    }
+    if (n != m.area.partCount()) fail("the walk ends early");
     std::string matches, scores;
     policy().get()->scan(&m.area, ULONG_MAX, nullptr, matches, scores);
   }

@@ -1,7 +1,7 @@
 // The wildcard matcher against a plain reading of its rules, and the wildcard
-// item's scoring, part selection and match reports.
+// item's scoring, part selection and match reports. Random patterns and texts
+// against the plain rules are wildcard_fuzz's job.
 #include <cstring>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -15,7 +15,6 @@
 namespace {
 
 using Vessamund::DictionaryWildcard;
-using Vessamund::internal::WildcardMatcher;
 using Vessamund::internal::wildcardMatch;
 using vmund_test::makeRecord;
 using vmund_test::RecordingLogger;
@@ -71,78 +70,6 @@ TEST(WildcardMatchTest, Behaviours) {
     EXPECT_EQ(r.expected == std::string("none"),
               !ReferenceMatcher(r.pattern, r.text).find(0).ok);
   }
-}
-
-// Random patterns and texts over a small alphabet: the matcher, used one-shot
-// and as a series of searches over one text, must agree with the reference
-// everywhere. The first alphabet reaches every element and malformed
-// patterns; the second piles up stars over texts with upper-case letters, so
-// that inner searches fail and later tries succeed only through folding,
-// which is where what the matcher remembers could go wrong.
-void expectAgreement(std::string const& pattern, std::string const& text, int* matches) {
-  SCOPED_TRACE("pattern \"" + pattern + "\" text \"" + text + "\"");
-  ReferenceMatcher ref(pattern, text);
-  char const* t = text.data();
-  char const* end = t + text.size();
-  for (size_t from = 0; from <= text.size(); ++from) {
-    ReferenceMatcher::Found want = ref.find(from);
-    char const* start = nullptr;
-    char const* got = wildcardMatch(pattern.c_str(), t + from, end, &start, false);
-    ASSERT_EQ(want.ok, got != nullptr) << "top level from " << from;
-    if (want.ok) {
-      ASSERT_EQ(want.start, size_t(start - t)) << "from " << from;
-      ASSERT_EQ(want.end, size_t(got - t)) << "from " << from;
-      ++*matches;
-    }
-    size_t wantEnd = 0;
-    bool const nestedOk = ref.nested(0, from, &wantEnd);
-    char const* nestedGot = wildcardMatch(pattern.c_str(), t + from, end, nullptr, true);
-    ASSERT_EQ(nestedOk, nestedGot != nullptr) << "nested at " << from;
-    if (nestedOk) {
-      ASSERT_EQ(wantEnd, size_t(nestedGot - t)) << "nested at " << from;
-    }
-  }
-  // One matcher for the whole text, as the item uses it.
-  WildcardMatcher matcher(pattern.c_str(), t, end);
-  size_t cursor = 0;
-  for (;;) {
-    ReferenceMatcher::Found want = ref.find(cursor);
-    char const* start = nullptr;
-    char const* got = matcher.find(t + cursor, &start);
-    ASSERT_EQ(want.ok, got != nullptr) << "series at " << cursor;
-    if (!want.ok) break;
-    ASSERT_EQ(want.start, size_t(start - t));
-    ASSERT_EQ(want.end, size_t(got - t));
-    cursor = want.end;
-  }
-}
-
-TEST(WildcardMatchTest, AgreesWithPlainRules) {
-  struct Alphabet {
-    std::vector<std::string> tokens;
-    std::string text;
-    int maxTokens, maxText;
-  } const alphabets[] = {
-      {{"a", "b", "c", " ", "*", "*", "*", "?", "[a-b]", "[!a]", "[]a]", "[b-]", "\\a", "\\*",
-        "\\]", "[a\\]", "[]", "]", "-", "[", "\\", "\xc1", "[\xc1-b]", "*b", "*[a-c]"},
-       std::string("abcABCab  \t*?\\]-\0\xc1", 18), 8, 24},
-      {{"*", "*", "*", "a", "b", "c", "?", "\\b", "\\c", "[a-b]", "[b\\][]", " "},
-       "abcABCab  ", 9, 16},
-  };
-  std::mt19937 rng(20240531);
-  int matches = 0;
-  for (Alphabet const& a : alphabets) {
-    for (int round = 0; round < 12000; ++round) {
-      std::string pattern, text;
-      int const tokens = rng() % a.maxTokens;
-      for (int i = 0; i < tokens; ++i) pattern += a.tokens[rng() % a.tokens.size()];
-      int const length = rng() % (round % 2 ? a.maxText : 8);
-      for (int i = 0; i < length; ++i) text += a.text[rng() % a.text.size()];
-      expectAgreement(pattern, text, &matches);
-      if (HasFatalFailure()) return;
-    }
-  }
-  EXPECT_GT(matches, 10000);  // the generators produce matches, not just misses
 }
 
 // A 255-byte pattern of alternating stars and classes, the deepest nesting a

@@ -115,9 +115,6 @@ TEST(DbConnect, MissingDatabaseOrStoppedServerIsNoConnection) {
   db_disconnect(open);
 }
 
-#if defined(VMUND_DB_CLIENT_SQLITE)
-#endif
-
 #if defined(VMUND_DB_CLIENT_MARIADB)
 TEST_F(DbClientTest, DoubleQuotedTextIsAStringUnlessAnsiQuotes) {
   // The group statement quotes the group's name with double quotes: it
