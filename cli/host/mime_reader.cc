@@ -128,6 +128,14 @@ std::string ensureUtf8(std::string text) {
   if (g_utf8_validate(text.data(), static_cast<gssize>(text.size()), nullptr)) return text;
   char* fixed = g_mime_utils_decode_8bit(nullptr, text.data(), text.size());
   if (!fixed) return text;
+  // The C library's converter takes lead bytes past U+10FFFF (F5 to F7) for
+  // UTF-8, so the text it chose as UTF-8 may still not be: what remains
+  // invalid becomes U+FFFD.
+  if (!g_utf8_validate(fixed, -1, nullptr)) {
+    char* valid = g_utf8_make_valid(fixed, -1);
+    g_free(fixed);
+    fixed = valid;
+  }
   std::string out(fixed);
   g_free(fixed);
   return out;
@@ -198,10 +206,12 @@ void appendHeaders(GMimeObject* obj, std::string& block) {
     // own value is re-encoded for some address headers).
     std::string value = unfolded(raw);
     char* decoded = g_mime_utils_header_decode_text(nullptr, value.c_str());
-    block += name ? name : "";
-    block += ": ";
+    std::string line = name ? name : "";
+    line += ": ";
     // An encoded word may itself decode to line ends; the value stays one line.
-    block += ensureUtf8(decoded ? unfolded(decoded) : value);
+    line += decoded ? unfolded(decoded) : value;
+    // The name too may hold bytes that are not UTF-8.
+    block += ensureUtf8(std::move(line));
     block += '\n';
     g_free(decoded);
   }
