@@ -312,6 +312,13 @@ class TreeWalker {
     if (mime == "application/octet-stream" || mime == "application/unknown") {
       std::string raw = unixLines(contentThrough(part, {}));
       if (looksLikeText(raw)) {
+        // Only the start was sampled: bytes further on that are not UTF-8
+        // become U+FFFD, keeping the text around them as it is.
+        if (!g_utf8_validate(raw.data(), static_cast<gssize>(raw.size()), nullptr)) {
+          char* valid = g_utf8_make_valid(raw.data(), static_cast<gssize>(raw.size()));
+          raw = valid;
+          g_free(valid);
+        }
         area_.addPart(kAttachment, std::move(raw), label);
         return;
       }

@@ -194,6 +194,15 @@ TEST(MimeReader, BadInputGivesAnErrorOrWhatCanBeRead) {
   ASSERT_EQ(cut.messages.at(0).area.partCount(), 2u);
   EXPECT_EQ(cut.messages[0].area.text(1).substr(0, 11), "secret data");
 
+  // Bytes declared as bytes, read as text from a valid start: what is not
+  // UTF-8 further on becomes U+FFFD, the text around it stays.
+  vmund::ReadResult octets = readMessages(
+      mixed("--B\nContent-Type: application/octet-stream; name=l.log\n\n" +
+            std::string(9000, 'a') + "\xa1\xdc" + "b\n"),
+      "o");
+  ASSERT_EQ(octets.messages.at(0).area.partCount(), 2u);
+  EXPECT_EQ(octets.messages[0].area.text(1).substr(9000), "\xEF\xBF\xBD\xEF\xBF\xBD" "b");
+
   // Leading blanks before the first header are not fatal.
   vmund::ReadResult blank = readMessages(" From: a@example.org\nSubject: s\n\nbody\n", "b");
   ASSERT_EQ(blank.error, "");
