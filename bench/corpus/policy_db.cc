@@ -12,8 +12,8 @@
 #include <map>
 #include <stdexcept>
 
-#include "outside/admin/config_db.h"
-#include "outside/admin/dict_csv.h"
+#include "admin/config_db.h"
+#include "admin/dict_csv.h"
 #include "vmund/admin_check.h"
 #include "vmund/schema_sql.h"
 

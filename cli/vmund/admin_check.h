@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "outside/admin/item_row.h"
+#include "admin/item_row.h"
 
 namespace vmund {
 

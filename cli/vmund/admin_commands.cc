@@ -6,9 +6,9 @@
 #include <iomanip>
 #include <memory>
 
-#include "outside/admin/config_db.h"
-#include "outside/admin/dict_csv.h"
-#include "outside/admin/pattern_types.h"
+#include "admin/config_db.h"
+#include "admin/dict_csv.h"
+#include "admin/pattern_types.h"
 #include "vessamund/exception.h"
 #include "vessamund/factory.h"
 #include "vmund/admin_check.h"

@@ -4,7 +4,7 @@
 #include <CLI/CLI.hpp>
 #include <cstdlib>
 
-#include "outside/admin/config_db.h"
+#include "admin/config_db.h"
 #include "vessamund/exception.h"
 
 namespace vmund {

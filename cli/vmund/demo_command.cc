@@ -11,8 +11,8 @@
 #include <iomanip>
 #include <sstream>
 
-#include "outside/admin/config_db.h"
-#include "outside/admin/dict_csv.h"
+#include "admin/config_db.h"
+#include "admin/dict_csv.h"
 #include "vessamund/factory.h"
 #include "vmund/admin_check.h"
 #include "vmund/app.h"

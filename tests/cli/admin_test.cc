@@ -6,9 +6,9 @@
 #include <sstream>
 #include <tuple>
 
-#include "outside/admin/config_db.h"
-#include "outside/admin/dict_csv.h"
-#include "outside/admin/pattern_types.h"
+#include "admin/config_db.h"
+#include "admin/dict_csv.h"
+#include "admin/pattern_types.h"
 #include "vmund/schema_sql.h"
 
 namespace {

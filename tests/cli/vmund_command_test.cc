@@ -9,7 +9,7 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "outside/admin/config_db.h"
+#include "admin/config_db.h"
 #include "vmund/app.h"
 #include "vmund/scan_session.h"
 

@@ -14,7 +14,7 @@
 #include "host/deadline.h"
 #include "milter/message_scan.h"
 #include "milter/scanner_source.h"
-#include "outside/admin/config_db.h"
+#include "admin/config_db.h"
 #include "vessamund/factory.h"
 #include "vessamund/host_block.h"
 

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "outside/admin/item_row.h"
+#include "admin/item_row.h"
 
 struct sqlite3;
 

@@ -1,5 +1,5 @@
 // The pattern-type name table shared by CSV import/export and `vmund dict`.
-#include "outside/admin/pattern_types.h"
+#include "admin/pattern_types.h"
 
 #include <strings.h>
 

@@ -1,5 +1,5 @@
 // CSV import and export of dictionaries for `vmund dict import|export`.
-#include "outside/admin/dict_csv.h"
+#include "admin/dict_csv.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -7,7 +7,7 @@
 #include <map>
 #include <set>
 
-#include "outside/admin/pattern_types.h"
+#include "admin/pattern_types.h"
 
 namespace vmund {
 namespace admin {

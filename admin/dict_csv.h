@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "outside/admin/item_row.h"
+#include "admin/item_row.h"
 
 namespace vmund {
 namespace admin {

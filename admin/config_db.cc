@@ -1,6 +1,6 @@
 // SQLite side of the administration commands; the library only ever reads
 // this database (through the client in src/outside/sqlite).
-#include "outside/admin/config_db.h"
+#include "admin/config_db.h"
 
 #include <sqlite3.h>
 #include <sys/stat.h>
