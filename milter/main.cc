@@ -9,11 +9,13 @@
 #include <sstream>
 #include <thread>
 
+#include "host/config_database.h"
+#include "host/template_folder.h"
 #include "milter/config.h"
 #include "milter/message_log.h"
 #include "milter/milter_callbacks.h"
 #include "milter/scanner_source.h"
-#include "vessamund/factory.h"
+#include "milter/socket_guard.h"
 
 namespace {
 
@@ -25,15 +27,6 @@ ScannerSource* gSource = nullptr;
 
 extern "C" void onHangup(int) {
   if (gSource) gSource->requestReload();
-}
-
-// Points every template entry at the same file name under `dir`, as
-// `vmund scan --templates` does.
-void useTemplateFolder(std::string const& dir) {
-  for (std::string& path : Vessamund::predefined_dictionary_file_paths) {
-    if (path.empty()) continue;
-    path = dir + "/" + path.substr(path.rfind('/') + 1);
-  }
 }
 
 bool readConfig(std::string const& path, Config& config) {
@@ -110,7 +103,13 @@ int main(int argc, char** argv) {
   app.add_option("--log", log, "Where the log goes, overriding `log`: syslog or stderr (default stderr)")
       ->check(CLI::IsMember({"syslog", "stderr"}));
   app.add_flag("--check", check, "Read the configuration and load every scanner, then exit");
-  CLI11_PARSE(app, argc, argv);
+  try {
+    app.parse(argc, argv);
+  } catch (CLI::ParseError const& e) {
+    // --help and --version exit 0; any other command-line mistake is a bad
+    // configuration as much as one in the file.
+    return app.exit(e) == 0 ? kOk : kBadConfig;
+  }
 
   Config config;
   if (!readConfig(configPath, config)) return kBadConfig;
@@ -118,8 +117,13 @@ int main(int argc, char** argv) {
   if (!dbDir.empty()) config.dbDir = dbDir;
   if (!templates.empty()) config.templates = templates;
   if (!log.empty()) config.syslog = log == "syslog";
-  if (!config.dbDir.empty()) setenv("VMUND_DB_DIR", config.dbDir.c_str(), 1);
-  if (!config.templates.empty()) useTemplateFolder(config.templates);
+  std::string const badSocket = socketFormProblem(config.socket);
+  if (!badSocket.empty()) {
+    std::cerr << "vmund-milter: " << configPath << ": " << badSocket << "\n";
+    return kBadConfig;
+  }
+  if (!config.dbDir.empty()) vmund::useConfigDbDir(config.dbDir);
+  if (!config.templates.empty()) vmund::useTemplateFolder(config.templates);
 
   Log logger(config.syslog && !check);
   ScannerSource source(config.rules);
@@ -128,9 +132,17 @@ int main(int argc, char** argv) {
   for (std::string const& w : warnings) logger.warning(w);
   for (std::string const& p : problems) logger.error(p);
   if (!problems.empty()) return kBadConfig;
+  std::string const inUse = socketInUse(config.socket);
   if (check) {
+    // Another milter on the socket is no fault of the file (this check runs
+    // beside the live milter on a reload), but the start would stop there.
+    if (!inUse.empty()) logger.warning(inUse);
     std::cout << "vmund-milter: " << configPath << ": " << config.rules.size() << " rules loaded\n";
     return kOk;
+  }
+  if (!inUse.empty()) {
+    logger.error(inUse);
+    return kFailed;
   }
 
   gSource = &source;

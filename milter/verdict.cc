@@ -6,17 +6,17 @@
 namespace vmund {
 namespace milter {
 
-char const* skipReason(Skip skip) {
-  switch (skip) {
-    case Skip::kNone: return "";
-    case Skip::kSizeLimit: return "size limit";
-    case Skip::kTimeBudget: return "time budget";
-    case Skip::kError: return "internal error";
-  }
-  return "";
+std::string scoreEntry(ScannerRequest const& scanner, RuleResult const& result) {
+  bool const recorded = result.score != 0 && !result.scoreRecord.empty();
+  // A group's record names its best member; the group's own name goes first,
+  // so that a group rule never reads like a rule of that dictionary.
+  if (scanner.source == ScannerRequest::kGroup)
+    return scanner.name + ":" + (recorded ? result.scoreRecord : ":" + std::to_string(result.score));
+  return recorded ? result.scoreRecord : scanner.name + ":" + std::to_string(result.score);
 }
 
-Verdict decide(std::vector<Rule> const& rules, ScanOutcome const& outcome) {
+Verdict decide(Config const& config, ScanOutcome const& outcome) {
+  std::vector<Rule> const& rules = config.rules;
   assert(outcome.results.empty() || outcome.results.size() == rules.size());
   Verdict v;
   std::string matched;
@@ -24,24 +24,29 @@ Verdict decide(std::vector<Rule> const& rules, ScanOutcome const& outcome) {
   for (size_t i = 0; i < outcome.results.size(); ++i) {
     RuleResult const& r = outcome.results[i];
     if (!v.score.empty()) v.score += ';';
-    v.score += r.score != 0 && !r.scoreRecord.empty() ? r.scoreRecord
-                                                      : rules[i].name + ":" + std::to_string(r.score);
+    v.score += scoreEntry(rules[i].scanner, r);
     if (r.score < rules[i].threshold) continue;
     if (!matched.empty()) matched += ", ";
-    matched += rules[i].name;
+    matched += rules[i].scanner.name;
     if (!decisive || rules[i].action > decisive->action) decisive = &rules[i];
   }
 
-  if (decisive) {
+  // What was not scanned acts as one more rule, with the reason's action.
+  Action const skipped = config.notScanned.forReason(outcome.skip);
+  if (decisive && decisive->action >= skipped) {
     v.action = decisive->action;
     v.status = "Matched (" + matched + ")";
-    if (v.action == Action::kReject || v.action == Action::kTempfail) v.reply = decisive->reply;
-    if (v.action == Action::kQuarantine) v.quarantineReason = "Vessamund " + v.status;
+    v.reply = decisive->reply;
   } else if (outcome.skip != Skip::kNone) {
+    v.action = skipped;
     v.status = std::string("Skipped (") + skipReason(outcome.skip) + ")";
+    if (!matched.empty()) v.status += ", matched (" + matched + ")";
+    v.reply = skipped == Action::kReject ? config.rejectReply : config.tempfailReply;
   } else {
     v.status = "Clean";
   }
+  if (v.action != Action::kReject && v.action != Action::kTempfail) v.reply = SmtpReply();
+  if (v.action == Action::kQuarantine) v.quarantineReason = "Vessamund " + v.status;
   return v;
 }
 

@@ -14,7 +14,7 @@
 
 #include "admin/config_db.h"
 #include "admin/dict_csv.h"
-#include "vmund/admin_check.h"
+#include "admin/item_check.h"
 #include "vmund/schema_sql.h"
 
 namespace vmund_bench {

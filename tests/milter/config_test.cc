@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "milter/config.h"
+#include "milter/socket_guard.h"
 
 namespace {
 
@@ -44,7 +45,7 @@ TEST(MilterConfig, ReadsSettingsAndRulesInOrder) {
   ASSERT_EQ(c.rules.size(), 4u);
 
   Rule const& pii = c.rules[0];
-  EXPECT_EQ(pii.kind, Rule::kDictionary);
+  EXPECT_EQ(pii.scanner.source, vmund::ScannerRequest::kDictionary);
   EXPECT_EQ(pii.threshold, 20u);
   EXPECT_EQ(pii.action, Action::kReject);
   EXPECT_EQ(pii.reply.code, "554");
@@ -52,20 +53,20 @@ TEST(MilterConfig, ReadsSettingsAndRulesInOrder) {
   EXPECT_EQ(pii.reply.text, "No cards, \"please\"");
   EXPECT_EQ(pii.line, 9);
 
-  EXPECT_EQ(c.rules[1].kind, Rule::kGroup);
+  EXPECT_EQ(c.rules[1].scanner.source, vmund::ScannerRequest::kGroup);
   EXPECT_EQ(c.rules[1].action, Action::kQuarantine);
   EXPECT_TRUE(c.rules[1].reply.empty());
 
   Rule const& glb = c.rules[2];
-  EXPECT_EQ(glb.kind, Rule::kTemplate);
-  EXPECT_EQ(glb.templateNumber, 512);
-  EXPECT_EQ(glb.name, "GLB");
+  EXPECT_EQ(glb.scanner.source, vmund::ScannerRequest::kTemplate);
+  EXPECT_EQ(glb.scanner.number, 512);
+  EXPECT_EQ(glb.scanner.name, "GLB");
   EXPECT_EQ(glb.threshold, 100u) << "vmund's default threshold";
   // No reply of its own: the file's default, whichever line set it.
   EXPECT_EQ(glb.reply.code, "451");
   EXPECT_EQ(glb.reply.status, "4.7.1");
 
-  EXPECT_EQ(c.rules[3].name, "Two words");
+  EXPECT_EQ(c.rules[3].scanner.name, "Two words");
   EXPECT_EQ(c.rules[3].action, Action::kAccept);
 }
 
@@ -101,6 +102,10 @@ TEST(MilterConfig, ReportsEachMistakeWithItsLine) {
       {"template GLB", "NUMBER:NAME"},
       {"template 511:GLB", "512 to 540"},
       {"template 512:", "empty name"},
+      {"dictionary A;B", "holds \";\""},
+      {"group A:B", "holds \":\""},
+      {"oversize bounce", "expected accept"},
+      {"local-domains user@example.org", "not a domain"},
       {"dictionary \"unterminated", "unterminated"},
       {"dictionary \"glued\"text", "followed by a blank"},
       {"dictionary Base", "already used"},
@@ -113,6 +118,23 @@ TEST(MilterConfig, ReportsEachMistakeWithItsLine) {
     ASSERT_EQ(problems.size(), 1u) << (problems.empty() ? "" : problems[1].message);
     EXPECT_EQ(problems[0].line, 2);
     EXPECT_NE(problems[0].message.find(r.says), std::string::npos) << problems[0].message;
+  }
+}
+
+TEST(MilterSocket, FormAndPortAreChecked) {
+  struct Row {
+    char const* socket;
+    char const* says;  // "" when good
+  } const rows[] = {
+      {"unix:/run/vessamund/milter.sock", ""}, {"inet:8894@127.0.0.1", ""}, {"inet6:1@[::1]", ""},
+      {"", "no socket"}, {"/run/milter.sock", "expected unix:PATH"}, {"unix:milter.sock", "absolute"},
+      {"inet:99999", "1 to 65535"}, {"inet:0@localhost", "1 to 65535"}, {"inet:@host", "1 to 65535"},
+  };
+  for (Row const& r : rows) {
+    SCOPED_TRACE(r.socket);
+    std::string const problem = socketFormProblem(r.socket);
+    EXPECT_EQ(problem.empty(), *r.says == '\0') << problem;
+    EXPECT_NE(problem.find(r.says), std::string::npos) << problem;
   }
 }
 
