@@ -126,6 +126,8 @@ int main(int argc, char** argv) {
   if (!config.templates.empty()) vmund::useTemplateFolder(config.templates);
 
   Log logger(config.syslog && !check);
+  if (config.headers.mode == HeaderScope::kInternal && config.headers.localDomains.empty())
+    logger.info("headers internal without local-domains: no message gets X-Vessamund headers");
   ScannerSource source(config.rules);
   std::vector<std::string> problems, warnings;
   source.load(problems, warnings);

@@ -57,7 +57,7 @@ std::shared_ptr<ScannerSet const> ScannerSource::acquire(std::vector<std::string
     if (problems.empty() && scannerContents(set->scanners[i].get()) == 0 &&
         scannerContents(current_->scanners[i].get()) != 0)
       problems.push_back(describe(rules_[i].scanner) + " is empty now, but was not");
-  std::string const reload = "reload " + std::to_string(generation - 1);
+  std::string const reload = "reload " + std::to_string(++reloads_);
   if (!problems.empty() && current_) {
     for (std::string& p : problems) notes.push_back(reload + " failed: " + p);
     notes.push_back(reload + " failed: keeping every scanner loaded before");

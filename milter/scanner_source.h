@@ -75,6 +75,7 @@ class ScannerSource {
   std::vector<Rule> const rules_;
   std::mutex mu_;
   std::shared_ptr<ScannerSet const> current_;  // guarded by mu_
+  unsigned reloads_ = 0;                       // attempts, for the log; guarded by mu_
 };
 
 // Sets the factory's reload bit in the host block (host_block.h), leaving

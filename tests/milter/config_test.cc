@@ -1,7 +1,11 @@
 // The milter's configuration file: what it reads, and every mistake it
-// reports with its line.
+// reports with its line; the socket's form and who may take it.
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -136,6 +140,29 @@ TEST(MilterSocket, FormAndPortAreChecked) {
     EXPECT_EQ(problem.empty(), *r.says == '\0') << problem;
     EXPECT_NE(problem.find(r.says), std::string::npos) << problem;
   }
+}
+
+// A live listener keeps its socket; a stale socket file and a free path
+// are taken; a file that is not a socket is never replaced.
+TEST(MilterSocket, OnlyAStaleSocketIsTakenOver) {
+  char dir[] = "/tmp/vmund-sock-XXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  std::string const path = std::string(dir) + "/m.sock", socket = "unix:" + path;
+  EXPECT_EQ(socketInUse(socket), "") << "free path";
+  int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un addr{};
+  addr.sun_family = AF_UNIX;
+  std::strcpy(addr.sun_path, path.c_str());
+  ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+  ASSERT_EQ(listen(fd, 1), 0);
+  EXPECT_NE(socketInUse(socket).find("served by a running process"), std::string::npos);
+  close(fd);
+  EXPECT_EQ(socketInUse(socket), "") << "stale: nothing answers";
+  unlink(path.c_str());
+  std::ofstream(path) << "x";
+  EXPECT_NE(socketInUse(socket).find("not a socket"), std::string::npos);
+  unlink(path.c_str());
+  rmdir(dir);
 }
 
 TEST(MilterConfig, ShippedExampleReads) {

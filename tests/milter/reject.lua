@@ -2,7 +2,7 @@
 -- default reply when a rule has none.
 start('dictionary Cards2 threshold 10 action reject\n')
 
--- Cards2 is not in the database: an empty dictionary that never matches.
+-- Cards2 has no reply of its own: the file's default.
 local conn, reply = send(headers("cards"),
   "Visa 4111 1111 1111 1111\r\nMastercard 5555 5555 5555 4444\r\n")
 if reply ~= SMFIR_REPLYCODE then error("expected a reply code, got " .. tostring(reply)) end
