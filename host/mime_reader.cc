@@ -406,7 +406,7 @@ ReadResult readMailOrText(std::string const& bytes, std::string const& name) {
   Message m;
   m.id = name;
   m.notMail = true;
-  m.area.addPart(kBody, ensureUtf8(bytes), "whole input, not mail");
+  m.area.addPart(kBody, ensureUtf8(unixLines(bytes)), "whole input, not mail");
   result.messages.push_back(std::move(m));
   return result;
 }

@@ -49,7 +49,8 @@ struct ReadResult {
 ReadResult readMessages(std::string const& bytes, std::string const& name);
 
 // As readMessages(), but input that cannot be read as mail (no header line)
-// is one message with `notMail` set whose whole text is one body part, so
+// is one message with `notMail` set whose whole text (as UTF-8 with LF line
+// ends, like every part) is one body part, so
 // that breaking the format hides nothing. Only empty input is an error.
 // `vmund scan` and the milter both read their input this way.
 ReadResult readMailOrText(std::string const& bytes, std::string const& name);

@@ -15,9 +15,10 @@ namespace vmund {
 size_t scannerContents(Vessamund::DictionaryScannerImpl const* scanner) {
   if (auto* p = dynamic_cast<Vessamund::ProfileDictionaryScanner const*>(scanner))
     return p->itemList().size();
+  size_t items = 0;
   if (auto* g = dynamic_cast<Vessamund::GroupDictionaryScanner const*>(scanner))
-    return g->memberList().size();
-  return 0;
+    for (auto const& member : g->memberList()) items += scannerContents(member.get());
+  return items;
 }
 
 std::string loadScanner(ScannerRequest const& request, ScannerRef& out,
@@ -40,10 +41,17 @@ std::string loadScanner(ScannerRequest const& request, ScannerRef& out,
                                                    : factory->createProfileScanner(request.name);
   }
   if (out.empty()) return what + ": cannot be loaded";
-  if (scannerContents(out.get()) == 0)
-    warnings.push_back(what + (request.source == ScannerRequest::kGroup
-                                   ? " has no dictionaries"
-                                   : " has no enabled items"));
+  if (auto* g = dynamic_cast<Vessamund::GroupDictionaryScanner const*>(out.get())) {
+    if (g->memberList().empty()) warnings.push_back(what + " has no dictionaries");
+    for (auto const& member : g->memberList()) {
+      auto* p = dynamic_cast<Vessamund::ProfileDictionaryScanner const*>(member.get());
+      if (p && p->itemList().empty())
+        warnings.push_back(what + ": member dictionary " + p->dictionaryName() +
+                           " has no enabled items");
+    }
+  } else if (scannerContents(out.get()) == 0) {
+    warnings.push_back(what + " has no enabled items");
+  }
   for (std::string& dead : deadExpressions(out.get())) warnings.push_back(std::move(dead));
   return std::string();
 }

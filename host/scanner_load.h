@@ -19,14 +19,14 @@ using ScannerRef = Vessamund::Ref<Vessamund::DictionaryScannerImpl>;
 // Checks where `request` comes from (the template file is readable; the
 // database opens, holds the configuration tables and the name), then asks
 // the factory for the scanner. Returns "" with `out` set, appending to
-// `warnings` what loads but cannot find everything (a dictionary without
-// enabled items, a group without members, expressions that do not compile);
+// `warnings` what loads but cannot find everything (a dictionary, or a
+// group's member, without enabled items; expressions that do not compile);
 // else what is wrong, starting with describe(request), and `out` is empty.
 std::string loadScanner(ScannerRequest const& request, ScannerRef& out,
                         std::vector<std::string>& warnings);
 
 // What a loaded scanner holds: the enabled items of a dictionary or
-// template, the members of a group.
+// template; of a group, those of all its members.
 size_t scannerContents(Vessamund::DictionaryScannerImpl const* scanner);
 
 // "" when `next` can be loaded beside `earlier`; else why not.

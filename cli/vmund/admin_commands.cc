@@ -16,7 +16,7 @@
 #include "vessamund/factory.h"
 #include "admin/item_check.h"
 #include "vmund/app.h"
-#include "vmund/schema_sql.h"
+#include "admin/schema_sql.h"
 
 namespace vmund {
 namespace {

@@ -19,7 +19,7 @@
 #include "vessamund/factory.h"
 #include "vmund/app.h"
 #include "vmund/scan_session.h"
-#include "vmund/schema_sql.h"
+#include "admin/schema_sql.h"
 
 namespace vmund {
 namespace {

@@ -10,12 +10,6 @@ namespace vmund {
 
 namespace {
 
-bool reachedAny(MessageReport const& m) {
-  for (ScanResult const& r : m.results)
-    if (r.reached) return true;
-  return false;
-}
-
 // "  Message-ID <a@b>  From x  Subject y", with what the message has.
 std::string identity(MessageReport const& m) {
   std::string line;
@@ -27,14 +21,13 @@ std::string identity(MessageReport const& m) {
 
 }  // namespace
 
-void printText(FileReport const& file, ScanSettings const& settings, bool verbose, bool quiet,
+void printText(FileReport const& file, ScanSettings const& settings, bool verbose,
                std::ostream& out, std::ostream& err) {
   if (!file.error.empty()) err << "vmund: " << file.path << ": " << file.error << "\n";
   size_t width = 0;
   for (ScannerRequest const& s : settings.scanners)
     width = std::max(width, describe(s).size());
   for (MessageReport const& m : file.messages) {
-    if (quiet && !reachedAny(m)) continue;
     out << m.id << (m.notMail ? "  (not mail: scanned whole as text)" : "")
         << (m.timedOut ? "  (time budget spent: scores are partial)" : "") << "\n";
     std::string const who = identity(m);

@@ -11,9 +11,8 @@ namespace vmund {
 // Readable report of one input on `out` (an unreadable input goes to `err`
 // as "vmund: PATH: problem"). Each message: its id (marked when it was not
 // mail or its time budget ran out), its Message-ID, From and Subject, and
-// each scanner's score. `verbose` adds the parts and the skipped attachments;
-// `quiet` leaves out the messages that reached no threshold.
-void printText(FileReport const& file, ScanSettings const& settings, bool verbose, bool quiet,
+// each scanner's score. `verbose` adds the parts and the skipped attachments.
+void printText(FileReport const& file, ScanSettings const& settings, bool verbose,
                std::ostream& out, std::ostream& err);
 
 // One JSON object per message, one per line:

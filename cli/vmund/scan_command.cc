@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -35,6 +36,16 @@ struct ScanArgs {
   double maxSizeMb = 64;
   std::vector<std::string> paths;
 };
+
+// --quiet: the input with only its messages that reached a threshold (its
+// error stays).
+FileReport onlyReached(FileReport const& file) {
+  FileReport kept{file.path, file.error, {}};
+  for (MessageReport const& m : file.messages)
+    if (std::any_of(m.results.begin(), m.results.end(), [](ScanResult const& r) { return r.reached; }))
+      kept.messages.push_back(m);
+  return kept;
+}
 
 void runScan(ScanArgs const& a, Context& ctx) {
   if (!a.badScanner.empty()) {
@@ -79,17 +90,16 @@ void runScan(ScanArgs const& a, Context& ctx) {
   TeeStream err(ctx.err, a.log.empty() ? nullptr : &logFile);
   ScanSummary summary;
   session.run(a.paths, [&](FileReport const& f) {
-    if (a.json)
-      printJson(f, session.settings(), out, err);
-    else
-      printText(f, session.settings(), a.verbose, a.quiet, out, err);
-    out.flush();
     summary.add(f);
+    FileReport const& shown = a.quiet ? onlyReached(f) : f;
+    if (a.json)
+      printJson(shown, session.settings(), out, err);
+    else
+      printText(shown, session.settings(), a.verbose, out, err);
+    out.flush();
   });
-  if (a.json)
-    summary.printJson(out);
-  else if (!a.quiet)
-    summary.printText(err);
+  if (!a.quiet && a.json) summary.printJson(out);
+  if (!a.quiet && !a.json) summary.printText(err);
   out.flush();
   err.flush();
   ctx.status = summary.exitStatus();

@@ -9,7 +9,7 @@
 #include "admin/config_db.h"
 #include "admin/dict_csv.h"
 #include "admin/pattern_types.h"
-#include "vmund/schema_sql.h"
+#include "admin/schema_sql.h"
 
 namespace {
 
