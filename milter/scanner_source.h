@@ -9,14 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "host/scanner_load.h"
 #include "milter/config.h"
-#include "vessamund/VmundRefcounted"
-#include "vessamund/scanner.h"
 
 namespace vmund {
 namespace milter {
-
-using ScannerRef = Vessamund::Ref<Vessamund::DictionaryScannerImpl>;
 
 // One consistent set of scanners: scanners[i] serves rule i. Immutable once
 // published, so any number of threads scan with it at once; a message keeps
@@ -24,7 +21,7 @@ using ScannerRef = Vessamund::Ref<Vessamund::DictionaryScannerImpl>;
 // happen meanwhile.
 struct ScannerSet {
   std::vector<ScannerRef> scanners;
-  unsigned generation = 0;  // 1 for the first load, +1 per reload
+  unsigned generation = 0;  // 1 for the first load, +1 per reload that went live
 };
 
 // Asks the factory for each rule's scanner: dictionaries and groups from the
