@@ -134,6 +134,11 @@ int main(int argc, char** argv) {
   for (std::string const& w : warnings) logger.warning(w);
   for (std::string const& p : problems) logger.error(p);
   if (!problems.empty()) return kBadConfig;
+  std::string const place = socketPlaceProblem(config.socket);
+  if (!place.empty()) {
+    logger.error(place);
+    return kFailed;
+  }
   std::string const inUse = socketInUse(config.socket);
   if (check) {
     // Another milter on the socket is no fault of the file (this check runs

@@ -6,6 +6,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -41,6 +42,18 @@ std::string socketFormProblem(std::string const& socket) {
   if (port.empty() || port.size() > 5 || port.find_first_not_of("0123456789") != std::string::npos ||
       std::stoul(port) < 1 || std::stoul(port) > 65535)
     return "socket \"" + socket + "\": the port must be a number from 1 to 65535";
+  return std::string();
+}
+
+std::string socketPlaceProblem(std::string const& socket) {
+  std::string const path = unixPath(socket);
+  if (path.empty()) return std::string();
+  std::string const dir = path.substr(0, std::max<size_t>(path.rfind('/'), 1));
+  struct stat st;
+  if (stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+    return "socket \"" + socket + "\": the folder " + dir + " does not exist";
+  if (access(dir.c_str(), W_OK | X_OK) != 0)
+    return "socket \"" + socket + "\": cannot create it in " + dir + ": " + std::strerror(errno);
   return std::string();
 }
 

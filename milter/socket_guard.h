@@ -13,6 +13,10 @@ namespace milter {
 // mistakes, so both are refused.
 std::string socketFormProblem(std::string const& socket);
 
+// "" when a Unix socket can be made at its path (the folder exists and this
+// process may write there); always "" for TCP. REQUIRES: the form is good.
+std::string socketPlaceProblem(std::string const& socket);
+
 // Before listening on a Unix socket: "" when the path is free, or holds a
 // stale socket that nothing answers on (libmilter then replaces it); else
 // why the milter must not start there - a live process serves the socket, or

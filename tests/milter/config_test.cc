@@ -149,6 +149,8 @@ TEST(MilterSocket, OnlyAStaleSocketIsTakenOver) {
   ASSERT_NE(mkdtemp(dir), nullptr);
   std::string const path = std::string(dir) + "/m.sock", socket = "unix:" + path;
   EXPECT_EQ(socketInUse(socket), "") << "free path";
+  EXPECT_EQ(socketPlaceProblem(socket), "");
+  EXPECT_NE(socketPlaceProblem("unix:/no/such/folder/m.sock").find("does not exist"), std::string::npos);
   int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
   sockaddr_un addr{};
   addr.sun_family = AF_UNIX;
