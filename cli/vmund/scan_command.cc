@@ -160,7 +160,8 @@ void addScanCommand(CLI::App& app, Context& ctx) {
                  "Also list each message's parts and skipped attachments");
   scan->add_flag("-q,--quiet", args->quiet,
                  "Print only messages that reached a threshold, and errors; no summary");
-  scan->add_option("--log", args->log, "Also append the report and the errors to FILE");
+  scan->add_option("--log", args->log, "Also append the report and the errors to FILE")
+      ->option_text("FILE");
   scan->add_option("-j,--jobs", args->jobs, "Scan files on N threads (default 1)")
       ->check(CLI::Range(1u, 256u));
   scan->add_option("--timeout", args->timeout,
