@@ -64,6 +64,23 @@ TEST(PredefinedItemsTest, FindsValidIdentifiersAndRefusesTheRest) {
       {"SIN, spaces", 256, "My SIN is 046 454 286, please keep it safe.", 1},
       {"SIN, sum off by one digit", 256, "My SIN is 046 454 287.", 0},
       {"SIN, first digit 8 never issued", 256, "SIN 846 454 286", 0},
+      // Where a number touches digits around it. Blank-separated: refused
+      // after a digit and its own blank run or a decimal mark, and before
+      // its own blank run or a decimal mark and a digit.
+      {"SIN after a digit and its own blank", 256, "9 046 454 286", 0},
+      {"SIN after a digit and two spaces", 256, "9  046 454 286", 1},
+      {"SIN after a digit and a full stop", 256, "1.046 454 286", 0},
+      {"SIN after a digit and a comma", 256, "1,046 454 286", 0},
+      {"SIN before its blank and a digit", 256, "046 454 286 7", 0},
+      {"SIN before two spaces and a digit", 256, "046 454 286  7", 1},
+      {"SIN before a comma and a digit", 256, "046 454 286,5", 0},
+      {"card continuing a number", 258, "Ref 5 4111 1111 1111 1111", 0},
+      // Unseparated: only a full stop joins it to a digit.
+      {"plain SIN after a digit and a full stop", 256, "1.046454286", 0},
+      {"plain SIN after a digit and a comma", 256, "1,046454286", 1},
+      {"plain SIN before a full stop and a digit", 256, "046454286.1", 0},
+      {"plain SIN before a comma and a digit", 256, "046454286,1", 1},
+      {"hyphenated SIN between decimal marks", 256, "1.046-454-286.5", 1},
       {"SSN, hyphens", 257, "SSN: 123-45-6789\r\nDOB: 1970-01-01", 1},
       {"SSN, unseparated", 257, "ssn 123456789", 0},
       {"SSN, area 000 / 666 / 9xx", 257, "000-12-3456 666-12-3456 912-34-5678", 0},

@@ -75,6 +75,16 @@ TEST(Pcre2ExpressionTest, ResumeAndStop) {
   }
 }
 
+// Pairs of offsets up to the last group that took part, -1 for the others.
+TEST(Pcre2ExpressionTest, CaptureVectorEndsAtTheLastGroupTaken) {
+  ExpressionImpl e;
+  e.pattern("(a)|(b)(c)?", 0, true);
+  Probe p;
+  EXPECT_EQ(1ul, run(e, "xb", p));
+  EXPECT_EQ(p.counts, std::vector<int>{3});
+  EXPECT_EQ(p.groups, (std::vector<int>{1, 2, -1, -1, 1, 2}));
+}
+
 TEST(Pcre2ExpressionTest, BadPatternsNeverMatch) {
   char const* bad[] = {"(unclosed", "\\"};
   for (char const* re : bad) {
