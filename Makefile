@@ -1,12 +1,13 @@
 # Entry points. `make check` is the one command CI runs: it installs what is
 # missing, builds, runs every test, the milter behind a real Postfix, the
 # database tests against a real MariaDB server, the thread tests under
-# ThreadSanitizer, every test under ASan+UBSan, and each fuzzer for a minute.
+# ThreadSanitizer, every test under ASan+UBSan, and each fuzzer over its kept
+# inputs and a fixed number of mutations.
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE ?= cmake
 BUILD ?= build
 
-.PHONY: all bootstrap build test check asan-build asan tsan mariadb-check demo bench fuzz clean milter-e2e
+.PHONY: all bootstrap build test check asan-build asan tsan mariadb-check demo bench fuzz fuzz-long clean milter-e2e
 
 all: build
 
@@ -79,9 +80,18 @@ tsan:
 	$(CMAKE) --build build-tsan -j$(JOBS) --target vmund_thread_tests
 	TSAN_OPTIONS=halt_on_error=1 build-tsan/tests/vmund_thread_tests
 
-# libFuzzer targets with ASan + UBSan, each for FUZZ_SECONDS, FUZZ_JOBS at a
-# time, from the sanitized tree of `make asan` (which builds them too).
-FUZZ_SECONDS ?= 60
+# libFuzzer targets with ASan + UBSan, FUZZ_JOBS at a time, from the
+# sanitized tree of `make asan` (which builds them too). `make fuzz` (CI) is
+# the same on every run: every kept regression input and seed, then
+# FUZZ_RUNS mutations per target from the fixed seed FUZZ_SEED. `make
+# fuzz-long` is a random campaign of FUZZ_SECONDS per target; its finds are
+# kept in build-asan/fuzz-finds/ for data/fuzz-regressions/.
+FUZZ_RUNS ?= 2000
+FUZZ_SEED ?= 1
+FUZZ_SECONDS ?= 300
 FUZZ_JOBS ?= $(JOBS)
 fuzz: asan-build
-	FUZZ_JOBS=$(FUZZ_JOBS) scripts/run-fuzzers build-asan $(FUZZ_SECONDS)
+	FUZZ_JOBS=$(FUZZ_JOBS) FUZZ_SEED=$(FUZZ_SEED) scripts/run-fuzzers build-asan --runs $(FUZZ_RUNS)
+
+fuzz-long: asan-build
+	FUZZ_JOBS=$(FUZZ_JOBS) scripts/run-fuzzers build-asan --seconds $(FUZZ_SECONDS)

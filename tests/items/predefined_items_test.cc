@@ -1,13 +1,14 @@
 // The eighteen identifier detectors end to end on message text: what each
-// finds and refuses, which built-in expression it reports, how the budget and
-// the part rules bound the search, and the no-line-break flag.
+// finds and refuses, and the no-line-break flag. detector_fuzz holds every
+// report, and the expression it names, to the rules written out in
+// fuzz/detector_reference.h; its seeds carry these rows and one card of each
+// of the nine layouts.
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "items/identifier_scan.h"
-#include "items/predefined_patterns.h"
 #include "support/test_area.h"
 #include "vessamund/predefined_items.h"
 #include "vessamund/validators.h"
@@ -127,32 +128,6 @@ TEST(PredefinedItemsTest, FindsValidIdentifiersAndRefusesTheRest) {
     RecordingLogger logger;
     EXPECT_EQ(row.count, countIn(row.code, row.text, logger));
     EXPECT_EQ(row.count, logger.reports.size());
-  }
-}
-
-TEST(PredefinedItemsTest, EachCardLayoutReportedUnderItsOwnExpression) {
-  struct Row {
-    char const* text;
-    int expression;  // index into cc_expr
-  } rows[] = {
-      {"MasterCard 5555 5555 5555 4444 ok", 0},
-      {"Visa 4111-1111-1111-1111 ok", 1},
-      {"Amex 3782 822463 10005 ok", 2},
-      {"card 1800.123456.78905 ok", 3},
-      {"card 2131 123456 78904 ok", 3},
-      {"JCB 3530111333300000 ok", 4},
-      {"Diners 3056 930902 5904 ok", 5},
-      {"Diners 3852-000002-3237 ok", 6},
-      {"Discover 6011\t1111\t1111\t1117 ok", 7},
-      {"Discover 6500 1234 5678 0008 ok", 8},
-  };
-  for (Row const& row : rows) {
-    SCOPED_TRACE(row.text);
-    RecordingLogger logger;
-    EXPECT_EQ(1ul, countIn(258, row.text, logger));
-    ASSERT_EQ(1u, logger.reports.size());
-    // The identifier is the expression's own text, at the expression's address.
-    EXPECT_EQ(cc_expr[row.expression]->pattern().c_str(), logger.reports[0].pattern);
   }
 }
 
