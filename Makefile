@@ -73,12 +73,15 @@ milter-e2e: bootstrap build
 	timeout 600 scripts/milter-e2e $(BUILD)
 
 # ThreadSanitizer over the tests that scan, copy and drop handles and clean
-# the caches from many threads at once (tests/CMakeLists.txt lists them).
+# the caches from many threads at once (tests/CMakeLists.txt lists them),
+# then `vmund scan -j 4` over the mail corpus and vmund-milter under
+# concurrent miltertest clients and a reload (scripts/tsan-e2e).
 tsan:
 	$(CMAKE) -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	  -DVMUND_SANITIZE=thread -DVMUND_BUILD_BENCH=OFF -DVMUND_BUILD_CLI=OFF
-	$(CMAKE) --build build-tsan -j$(JOBS) --target vmund_thread_tests
+	  -DVMUND_SANITIZE=thread -DVMUND_BUILD_BENCH=OFF -DVMUND_BUILD_CLI=ON
+	$(CMAKE) --build build-tsan -j$(JOBS) --target vmund_thread_tests vmund vmund-milter
 	TSAN_OPTIONS=halt_on_error=1 build-tsan/tests/vmund_thread_tests
+	scripts/tsan-e2e build-tsan
 
 # libFuzzer targets with ASan + UBSan, FUZZ_JOBS at a time, from the
 # sanitized tree of `make asan` (which builds them too). `make fuzz` (CI) is
