@@ -325,6 +325,17 @@ class TreeWalker {
       area_.addPart(kBody, decodedText(part), label);
       return;
     }
+    // RTF is 7-bit text to look at, but its words stand between control
+    // words: with an extractor it is read as the document it is.
+    if (options_.extractor && (mime == "application/rtf" || mime == "text/rtf" ||
+                               mime == "application/octet-stream")) {
+      std::string raw = contentThrough(part, {});
+      if (sniffFormat(raw) == Format::kRtf) {
+        AreaSink sink(area_);
+        options_.extractor->extract(raw, label, budget_, sink);
+        return;
+      }
+    }
     if (isTextualType(mime)) {
       area_.addPart(kAttachment, decodedText(part), label);
       return;

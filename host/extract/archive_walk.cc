@@ -25,7 +25,9 @@ std::string printableName(char const* name) {
   return out.empty() ? "(no name)" : out;
 }
 
-Archive open(std::string const& bytes) {
+// An archive reader over `bytes`; null with `error` set when not even the
+// start can be read.
+Archive open(std::string const& bytes, std::string& error) {
   Archive a(archive_read_new());
   archive_read_support_filter_all(a.get());
   archive_read_support_format_zip(a.get());
@@ -36,7 +38,11 @@ Archive open(std::string const& bytes) {
   archive_read_support_format_rar5(a.get());
   archive_read_support_format_cpio(a.get());
   archive_read_support_format_raw(a.get());
-  if (archive_read_open_memory(a.get(), bytes.data(), bytes.size()) != ARCHIVE_OK) return nullptr;
+  if (archive_read_open_memory(a.get(), bytes.data(), bytes.size()) != ARCHIVE_OK) {
+    char const* why = archive_error_string(a.get());
+    error = why ? why : "unreadable";
+    return nullptr;
+  }
   return a;
 }
 
@@ -44,8 +50,12 @@ Archive open(std::string const& bytes) {
 
 bool walkArchive(std::string const& bytes, ExtractLimits const& limits, ExtractBudget& budget,
                  ArchiveWalk const& walk) {
-  Archive a = open(bytes);
-  if (!a) return false;
+  std::string error;
+  Archive a = open(bytes, error);
+  if (!a) {
+    walk.skipped("", "damaged or truncated archive: " + error, true);
+    return true;
+  }
   uint64_t const ratioCap = static_cast<uint64_t>(limits.maxRatio) * bytes.size();
   uint64_t pastLimit = 0;  // members not read for the message's limits
   std::string pastReason;
