@@ -75,7 +75,7 @@ Verdict decide(std::vector<Rule> const& rules, ScanOutcome const& outcome, Confi
               : v.action == Action::kTempfail ? config.tempfailReply
                                               : SmtpReply{};
   }
-  if (v.action == Action::kQuarantine) v.quarantineReason = "Vessamund " + v.status;
+  v.quarantineReason = v.action == Action::kQuarantine ? "Vessamund " + v.status : "";
   return v;
 }
 
