@@ -145,7 +145,8 @@ std::string rtfText(std::string const& in, uint64_t maxBytes) {
   }
   flush8();
   if (out.size() > maxBytes) out.resize(maxBytes);
-  return validUtf8(std::move(out));
+  // \'0d and \u13 spell a CR; lines end with LF here as everywhere.
+  return lfLines(validUtf8(std::move(out)));
 }
 
 }  // namespace vmund

@@ -149,8 +149,8 @@ TEST(AttachmentFormats, ReadersKeepTheOneShape) {
        vmund::paragraphXmlText(w + "<w:p><w:t>0123456789</w:t></w:p></w:body></w:document>", 4).text, "0123"},
       {"RTF: hidden groups, 8-bit and Unicode characters, cells",
        vmund::rtfText("{\\rtf1{\\fonttbl{\\f0 Arial;}}{\\*\\x hidden}Caf\\'e9 \\uc1\\u8364?5\\par "
-                      "41\\cell 42\\cell\\row\\{\\}}", 1000),
-       "Caf\xC3\xA9 \xE2\x82\xAC" "5\n41\t42\t\n{}"},
+                      "41\\cell 42\\cell\\row\\{\\}a\\'0db}", 1000),
+       "Caf\xC3\xA9 \xE2\x82\xAC" "5\n41\t42\t\n{}a\nb"},
   };
   for (Row const& r : rows) EXPECT_EQ(r.got, r.want) << r.what;
 }
