@@ -36,6 +36,7 @@ FixtureRow const kFixtures[] = {
     {"planted.txt.xz", "planted.txt", true},
     {"planted.tar.gz", "planted.txt", true},
     {"planted.7z", "planted.txt", true},
+    {"legacy.xls", "planted.tsv", false},      // BIFF8 by python3-xlwt, read by xls2csv
 };
 
 TEST(AttachmentFormats, FixturesGiveTheTextAndCountsOfAPlainBody) {
