@@ -33,6 +33,12 @@
 
 namespace {
 
+#ifdef VMUND_SANITIZED
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+
 void writeAll(std::string const& s) {
   size_t done = 0;
   while (done < s.size()) {
@@ -112,13 +118,12 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
-#ifndef VMUND_SANITIZED
   // The sanitizers reserve far more address space than they use.
-  if (memory) {
+  bool const limitMemory = memory != 0 && !kSanitized;
+  if (limitMemory) {
     rlimit r{memory, memory};
     setrlimit(RLIMIT_AS, &r);
   }
-#endif
   if (cpu) {
     rlimit r{cpu, cpu + 1};
     setrlimit(RLIMIT_CPU, &r);
