@@ -9,6 +9,7 @@
 #include <memory>
 #include <mutex>
 
+#include "host/extract/pdf_form_fields.h"
 #include "host/utf8_text.h"
 
 namespace vmund {
@@ -66,6 +67,12 @@ PdfText pdfText(std::string const& bytes, uint64_t maxBytes,
     out.text += text;
   }
   out.text = validUtf8(std::move(out.text));
+  // Filled form fields after the pages: their values are on no page.
+  if (!out.truncated && mayHoldForm(bytes)) {
+    std::string values = pdfFormValues(bytes, maxBytes - used, deadline);
+    used += values.size();
+    out.text += values;
+  }
   if (doc->has_embedded_files()) {
     for (poppler::embedded_file* f : doc->embedded_files()) {
       if (!f || !f->is_valid()) continue;

@@ -12,7 +12,8 @@
 namespace vmund {
 
 struct PdfText {
-  std::string text;    // page text in reading order, each line ending in LF, pages in order
+  std::string text;    // page text in reading order, each line ending in LF, pages in order,
+                       // then the values of filled form fields, one a line
   std::string error;   // "" or why there is no (or only part of the) text
   bool encrypted = false;  // needs a password to open
   bool truncated = false;  // reached the byte cap or the deadline

@@ -56,7 +56,9 @@ TEST(AttachmentFormats, FixturesGiveTheTextAndCountsOfAPlainBody) {
     std::string const& text = m.area.text(texts[0]);
     EXPECT_EQ(m.area.label(texts[0]).rfind("upload.bin", 0), 0u);
     EXPECT_EQ(counter.count(text), want) << text;
-    if (r.exact) EXPECT_EQ(text, plain);
+    if (r.exact) {
+      EXPECT_EQ(text, plain);
+    }
     EXPECT_TRUE(m.area.skipped().empty());
   }
 }
@@ -68,6 +70,16 @@ TEST(AttachmentFormats, ReportZipListsEachTextUnderItsContainerPath) {
   EXPECT_EQ(got.texts[0].second, fixture("planted.tsv"));
   EXPECT_EQ(got.texts[1].first, "report.zip/2024/readme.txt");
   EXPECT_TRUE(got.skips.empty());
+}
+
+TEST(AttachmentFormats, PdfFormValuesAreReadThoughOnNoPage) {
+  vmund_test::CollectingSink got =
+      vmund_test::extractInProcess(fixture("form-fields.pdf"), "form.pdf");
+  ASSERT_EQ(got.texts.size(), 1u);
+  vmund_test::KindCounter counter;
+  auto const counts = counter.count(got.texts[0].second);
+  EXPECT_EQ(counts.count("CC") ? counts.at("CC") : 0, 1u) << got.texts[0].second;
+  EXPECT_EQ(counts.count("IBAN") ? counts.at("IBAN") : 0, 1u) << got.texts[0].second;
 }
 
 TEST(AttachmentFormats, EncryptedFilesAreUnscannableWithTheirReason) {
