@@ -61,14 +61,14 @@ class WireSink : public vmund::ExtractSink {
   }
 };
 
-void usage() {
+void usage(std::FILE* to) {
   std::fputs(
       "usage: vmund-extract [--label NAME] [--max-depth N] [--max-entries N]\n"
       "                     [--max-total BYTES] [--max-entry BYTES] [--max-ratio N]\n"
       "                     [--ratio-floor BYTES] [--memory BYTES] [--cpu SECONDS]\n"
       "Reads one attachment (archive, Office document, PDF, RTF) on standard input and\n"
       "writes the text found in it, labelled with container paths, to standard output.\n",
-      stderr);
+      to);
 }
 
 bool number(char const* s, unsigned long long& out) {
@@ -87,11 +87,11 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     std::string opt = argv[i];
     if (opt == "-h" || opt == "--help") {
-      usage();
+      usage(stdout);
       return 0;
     }
     if (i + 1 >= argc) {
-      usage();
+      usage(stderr);
       return 2;
     }
     char const* v = argv[++i];
@@ -114,7 +114,7 @@ int main(int argc, char** argv) {
     else if (opt == "--cpu") cpu = n;
     else {
       std::fprintf(stderr, "vmund-extract: unknown option %s\n", opt.c_str());
-      usage();
+      usage(stderr);
       return 2;
     }
   }
