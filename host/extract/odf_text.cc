@@ -35,13 +35,21 @@ class OdfHandler : public XmlHandler {
     } else if (n == "p" || n == "h") {
       if (inCell_ && !cell_.empty()) cell_ += ' ';
       ++inPara_;
+      atStart_ = true;
+      lastBlank_ = false;
     } else if (inPara_ && n == "s") {
       size_t c = repeat(attrs, "c");
       target().append(c, ' ');
+      lastBlank_ = true;
+      atStart_ = false;
     } else if (inPara_ && n == "tab") {
       target() += '\t';
+      lastBlank_ = true;
+      atStart_ = false;
     } else if (inPara_ && n == "line-break") {
       target() += '\n';
+      lastBlank_ = true;
+      atStart_ = false;
     } else if (n == "note-citation") {
       ++skip_;  // the footnote's mark; its body is text like any other
     }
@@ -73,8 +81,20 @@ class OdfHandler : public XmlHandler {
     }
   }
 
+  // Raw white space in a paragraph collapses to one blank and is dropped at
+  // its start, as ODF readers show it (explicit blanks are <text:s/>).
   void chars(std::string_view s) override {
-    if (inPara_ && !skip_ && (!onlyHeaders_ || inHeader_)) target().append(s);
+    if (!inPara_ || skip_ || (onlyHeaders_ && !inHeader_)) return;
+    std::string& t = target();
+    for (char c : s) {
+      if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
+        if (!atStart_ && !lastBlank_) t += ' ';
+        lastBlank_ = true;
+      } else {
+        t += c;
+        lastBlank_ = atStart_ = false;
+      }
+    }
   }
 
  private:
@@ -116,6 +136,7 @@ class OdfHandler : public XmlHandler {
   uint64_t max_;
   bool onlyHeaders_;
   int inHeader_ = 0, inRow_ = 0, inCell_ = 0, inPara_ = 0, skip_ = 0;
+  bool atStart_ = true, lastBlank_ = false;
   size_t rowRepeat_ = 1, cellRepeat_ = 1;
   std::vector<std::string> cells_;
   std::string cell_, pending_;

@@ -151,6 +151,10 @@ TEST(AttachmentFormats, ReadersKeepTheOneShape) {
        vmund::odfXmlText("<d " + t + "><text:p>a <text:s text:c=\"3\"/>b<text:span>c</text:span><text:tab/>d"
                                      "<text:line-break/>e</text:p><text:h>f</text:h></d>", 1000).text,
        "a    bc\td\ne\nf\n"},
+      {"ODF raw white space collapses, and goes at a paragraph's start",
+       vmund::odfXmlText("<d " + t + "><text:p>\n   4111 \n\t 1111<text:span>  1111</text:span></text:p></d>",
+                         1000).text,
+       "4111 1111 1111\n"},
       {"ODF rows: repeated cells written out, trailing empties dropped",
        vmund::odfXmlText("<d " + t + "><table:table-row table:number-rows-repeated=\"2\"><table:table-cell "
                                      "table:number-columns-repeated=\"2\"><text:p>7</text:p></table:table-cell>"
