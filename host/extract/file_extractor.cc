@@ -65,7 +65,10 @@ class FileExtractor {
       case Format::kOle: {
         LegacyText t = legacyOfficeText(bytes, limits_.maxEntryBytes, budget_.deadline);
         if (!t.text.empty()) text(label, std::move(t.text));
-        if (!t.error.empty()) sink_.skipped(label, "legacy Office file: " + t.error, true);
+        if (t.error == "encrypted Office document")
+          sink_.skipped(label, t.error, true);
+        else if (!t.error.empty())
+          sink_.skipped(label, "legacy Office file: " + t.error, true);
         return;
       }
       default:

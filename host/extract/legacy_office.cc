@@ -106,6 +106,12 @@ LegacyText legacyOfficeText(std::string const& bytes, uint64_t maxBytes,
                             Clock::time_point deadline) {
   LegacyText out;
   std::vector<std::string> args;
+  // A password-protected .docx, .xlsx or .pptx is a compound file that
+  // holds the encrypted package.
+  if (hasStream(bytes, "EncryptedPackage")) {
+    out.error = "encrypted Office document";
+    return out;
+  }
   if (hasStream(bytes, "WordDocument")) {
     args = {"catdoc", "-w", "-d", "utf-8"};
   } else if (hasStream(bytes, "Workbook") || hasStream(bytes, "Book")) {

@@ -46,7 +46,8 @@ class ParagraphHandler : public XmlHandler {
   void start(std::string_view n, char const**) override {
     if (n == "Fallback") ++fallback_;
     if (fallback_) return;
-    if (n == "t" || n == "delText") ++inText_;
+    // <p:text> holds a slide comment's text.
+    if (n == "t" || n == "delText" || n == "text") ++inText_;
     else if (n == "tabs") ++inTabs_;
     else if (n == "tab" && !inTabs_) out_.add('\t');
     else if (n == "br" || n == "cr") out_.add('\n');
@@ -57,9 +58,9 @@ class ParagraphHandler : public XmlHandler {
       return;
     }
     if (fallback_) return;
-    if (n == "t" || n == "delText") --inText_;
+    if (n == "t" || n == "delText" || n == "text") --inText_;
     else if (n == "tabs") --inTabs_;
-    else if (n == "p" || n == "comment") out_.add('\n');
+    else if (n == "p" || n == "comment" || n == "cm") out_.add('\n');
   }
   void chars(std::string_view s) override {
     if (inText_ > 0 && !fallback_) out_.add(s);

@@ -87,6 +87,12 @@ TEST(AttachmentFormats, EncryptedFilesAreUnscannableWithTheirReason) {
             std::vector<std::string>{"e.zip/planted.txt: encrypted !"});
   EXPECT_EQ(vmund_test::extractInProcess(fixture("encrypted.pdf"), "e.pdf").skips,
             std::vector<std::string>{"e.pdf: encrypted PDF (needs a password) !"});
+  // A password-protected .xlsx: a compound file whose directory names the
+  // encrypted package (the directory entry alone, as it is stored).
+  std::string ole = std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + std::string(504, '\0');
+  for (char c : std::string("EncryptedPackage")) ole += c, ole += '\0';
+  EXPECT_EQ(vmund_test::extractInProcess(ole, "e.xlsx").skips,
+            std::vector<std::string>{"e.xlsx: encrypted Office document !"});
 }
 
 TEST(AttachmentFormats, SniffingGoesByContent) {
