@@ -91,8 +91,9 @@ void IsolatedExtractor::extract(std::string const& bytes, std::string const& lab
     sink.skipped(label, "time budget spent before extraction", true);
     return;
   }
-  // The child's CPU limit: what is left of the budget, rounded up, at least 1 s.
-  long long cpu = 0;
+  // The child's CPU limit: what is left of the budget, rounded up, at least
+  // 1 s; without a budget, still a bound on an extractor that spins.
+  long long cpu = 600;
   if (budget.deadline != Clock::time_point::max()) {
     auto left = std::chrono::duration_cast<std::chrono::milliseconds>(budget.deadline - Clock::now());
     cpu = std::max<long long>(1, (left.count() + 999) / 1000);
