@@ -8,6 +8,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "milter/extract_settings.h"
+
 namespace vmund {
 namespace milter {
 namespace {
@@ -146,6 +148,8 @@ class Parser {
     } else if (config_.notScanned.setting(key, value, bad)) {
       if (!bad.empty()) problem(bad);
     } else if (config_.headers.setting(key, value, bad)) {
+      if (!bad.empty()) problem(bad);
+    } else if (extractSetting(key, value, config_, bad)) {
       if (!bad.empty()) problem(bad);
     } else {
       problem("unknown setting \"" + key + "\"");

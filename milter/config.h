@@ -13,6 +13,7 @@
 #include "milter/action.h"
 #include "milter/header_scope.h"
 #include "milter/not_scanned.h"
+#include "host/extraction.h"
 
 namespace vmund {
 namespace milter {
@@ -50,6 +51,10 @@ struct Config {
   NotScannedPolicy notScanned;  // oversize, overtime
   HeaderScope headers;          // headers, local-domains
   std::vector<Rule> rules;
+  // Reading archives and documents in attachments (milter/extract_settings.h).
+  ExtractLimits extract;
+  std::string extractor;                 // vmund-extract; "" = beside vmund-milter
+  Action unscannable = Action::kAccept;  // a message with a part that could not be read
 };
 
 // A problem found in the file, by line (0 when it concerns the whole file).

@@ -7,13 +7,16 @@ namespace vmund {
 namespace milter {
 
 ScanOutcome scanMessage(std::vector<Rule> const& rules, ScannerSet const& set,
-                        std::string const& text, DeadlineProgress& deadline) {
+                        std::string const& text, DeadlineProgress& deadline,
+                        AttachmentExtractor const* extractor) {
   ScanOutcome outcome;
-  ReadResult read = readMailOrText(text, "message");
+  ReadResult read = readMailOrText(text, "message", ReadOptions{extractor, deadline.deadline()});
   outcome.results.resize(rules.size());
   // The text always starts with a header, so the host sees one message; the
   // loop only keeps the policy sound should it ever split one.
   for (Message& m : read.messages) {
+    if (auto const* s = m.area.firstUnscannable(); s && outcome.unscannable.empty())
+      outcome.unscannable = s->label + ": " + s->reason;
     for (size_t i = 0; i < rules.size(); ++i) {
       if (set.scanners[i].empty()) continue;
       std::string matchLog, scoreList;

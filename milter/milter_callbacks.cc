@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "host/deadline.h"
+#include "host/isolated_extractor.h"
 #include "milter/message_scan.h"
 #include "milter/message_state.h"
 #include "milter/verdict.h"
@@ -186,7 +187,9 @@ sfsistat onEom(SMFICTX* ctx) {
     } else {
       DeadlineProgress deadline(gConfig->timeBudget);
       deadline.arm();
-      outcome = scanMessage(gConfig->rules, *set, c->message.takeText(), deadline);
+      // One helper path and limits for the process's life.
+      static IsolatedExtractor const extractor(gConfig->extract, gConfig->extractor);
+      outcome = scanMessage(gConfig->rules, *set, c->message.takeText(), deadline, &extractor);
     }
   } catch (std::exception const& e) {
     gLog->error("id=" + (queueId.empty() ? std::string("-") : queueId) + ": " + e.what());

@@ -6,6 +6,24 @@
 namespace vmund {
 namespace milter {
 
+namespace {
+
+// A header value stays one printable line of bounded length, whatever the
+// sender named the attachment.
+std::string headerSafe(std::string const& text) {
+  std::string out;
+  for (char c : text) {
+    if (out.size() >= 200) {
+      out += "...";
+      break;
+    }
+    out += static_cast<unsigned char>(c) < 32 || c == 127 ? '?' : c;
+  }
+  return out;
+}
+
+}  // namespace
+
 std::string scoreEntry(ScannerRequest const& scanner, RuleResult const& result) {
   bool const recorded = result.score != 0 && !result.scoreRecord.empty();
   // A group's record names its best member; the group's own name goes first,
@@ -45,10 +63,21 @@ Verdict decide(Config const& config, ScanOutcome const& outcome) {
   } else {
     v.status = "Clean";
   }
+  // A part that could not be read acts as one more rule, with `unscannable`'s
+  // action; a message not scanned at all keeps its Skipped status.
+  if (!outcome.unscannable.empty() && outcome.skip == Skip::kNone) {
+    std::string const why = headerSafe(outcome.unscannable);
+    v.status = decisive ? v.status + "; unscannable (" + why + ")" : "Unscannable (" + why + ")";
+    if (config.unscannable > v.action) {
+      v.action = config.unscannable;
+      v.reply = v.action == Action::kReject ? config.rejectReply : config.tempfailReply;
+    }
+  }
   if (v.action != Action::kReject && v.action != Action::kTempfail) v.reply = SmtpReply();
   if (v.action == Action::kQuarantine) v.quarantineReason = "Vessamund " + v.status;
   return v;
 }
+
 
 }  // namespace milter
 }  // namespace vmund

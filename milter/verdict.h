@@ -5,6 +5,7 @@
 #define VMUND_MILTER_VERDICT_H_
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "milter/config.h"
@@ -22,8 +23,15 @@ struct RuleResult {
 };
 
 struct ScanOutcome {
+  ScanOutcome() = default;
+  ScanOutcome(Skip skip, std::vector<RuleResult> results, std::string unscannable = "")
+      : skip(skip), results(std::move(results)), unscannable(std::move(unscannable)) {}
+
   Skip skip = Skip::kNone;
   std::vector<RuleResult> results;  // one per rule, in rule order; empty when not scanned
+  // "LABEL: REASON" of the first part that may hold text that was not read
+  // (encrypted, past a limit, damaged, the extractor failed); "" if none.
+  std::string unscannable;
 };
 
 struct Verdict {

@@ -20,6 +20,7 @@
 #include <thread>
 
 #include "host/deadline.h"
+#include "host/isolated_extractor.h"
 #include "host/mime_reader.h"
 #include "vessamund/factory.h"
 #include "vmund/progress_line.h"
@@ -127,7 +128,8 @@ uint64_t fileSize(std::string const& path) {
 }  // namespace
 
 ScanSession::ScanSession(ScanSettings settings, std::ostream& err)
-    : settings_(std::move(settings)), err_(err) {
+    : settings_(std::move(settings)), err_(err),
+      extractor_(std::make_shared<IsolatedExtractor>(settings_.extract)) {
   if (settings_.scanners.empty()) {
     err_ << "vmund scan: no scanner: give at least one -d DICT, -g GROUP or -t NUMBER:NAME\n";
     ok_ = false;
@@ -160,7 +162,10 @@ FileReport ScanSession::scanFile(std::string const& path, std::vector<ScannerRef
   std::string bytes;
   report.error = readInput(path, settings_.maxBytes, bytes);
   if (!report.error.empty()) return report;
-  ReadResult read = readMailOrText(bytes, path == "-" ? "<stdin>" : path);
+  // The time budget covers reading attachments; an mbox's messages share it.
+  deadline.arm();
+  ReadResult read = readMailOrText(bytes, path == "-" ? "<stdin>" : path,
+                                   ReadOptions{extractor_.get(), deadline.deadline()});
   bytes = std::string();  // the parts hold their own copies
   report.error = read.error;
   for (Message& m : read.messages) {
@@ -172,8 +177,9 @@ FileReport ScanSession::scanFile(std::string const& path, std::vector<ScannerRef
     mr.notMail = m.notMail;
     for (size_t i = 0; i < m.area.partCount(); ++i)
       mr.parts.push_back({m.area.kind(i), m.area.label(i), m.area.text(i).size()});
-    for (auto const& s : m.area.skipped()) mr.skipped.emplace_back(s.label, s.mimeType);
-    deadline.arm();
+    for (auto const& s : m.area.skipped())
+      mr.skipped.push_back({s.label, s.mimeType, s.reason, s.unscannable});
+    if (&m != &read.messages.front()) deadline.arm();
     for (ScannerRef& scanner : scanners) {
       ScanResult r;
       r.score =

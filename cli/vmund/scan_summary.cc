@@ -1,6 +1,7 @@
 // Counting and printing the end-of-run summary of `vmund scan`.
 #include "vmund/scan_summary.h"
 
+#include <algorithm>
 #include <nlohmann/json.hpp>
 
 #include "vmund/app.h"
@@ -18,13 +19,15 @@ void ScanSummary::add(FileReport const& file) {
     timedOut += m.timedOut;
     notMail += m.notMail;
     partsNotScanned += m.skipped.size();
+    unscannable += std::any_of(m.skipped.begin(), m.skipped.end(),
+                               [](SkippedPart const& p) { return p.unscannable; });
   }
 }
 
 int ScanSummary::exitStatus() const {
   if (errors) return kError;
   if (reached) return kReached;
-  if (timedOut) return kIncomplete;
+  if (timedOut || unscannable) return kIncomplete;
   return kClean;
 }
 
@@ -35,6 +38,7 @@ void ScanSummary::printText(std::ostream& out) const {
       << "Reached: " << reached << "\n"
       << "Errors: " << errors << "\n"
       << "Timed out: " << timedOut << "\n"
+      << "Unscannable: " << unscannable << "\n"
       << "Not mail: " << notMail << "\n"
       << "Parts not scanned: " << partsNotScanned << "\n";
 }
@@ -42,7 +46,7 @@ void ScanSummary::printText(std::ostream& out) const {
 void ScanSummary::printJson(std::ostream& out) const {
   nlohmann::json j{{"inputs", inputs},     {"messages", messages},
                    {"reached", reached},   {"errors", errors},
-                   {"timed_out", timedOut}, {"not_mail", notMail},
+                   {"timed_out", timedOut}, {"unscannable", unscannable}, {"not_mail", notMail},
                    {"parts_not_scanned", partsNotScanned}, {"exit_status", exitStatus()}};
   out << nlohmann::json{{"summary", j}}.dump() << "\n";
 }

@@ -16,19 +16,22 @@ struct ScanSummary {
   size_t reached = 0;         // messages where a scanner reached the threshold
   size_t errors = 0;          // inputs that could not be read or scanned
   size_t timedOut = 0;        // messages whose time budget ran out: scores partial
+  size_t unscannable = 0;     // messages with a part that may hold text not read
   size_t notMail = 0;         // inputs scanned whole as text
   size_t partsNotScanned = 0;  // attachments that are not text
 
   void add(FileReport const& file);
 
   // 2 when an input had an error, else 1 when a message reached a
-  // threshold, else 3 when a message was not scanned in full, else 0.
+  // threshold, else 3 when a message was not scanned in full (time budget,
+  // an unscannable part), else 0.
   int exitStatus() const;
 
   // "----------- SCAN SUMMARY -----------" and one "Name: count" line each.
   void printText(std::ostream& out) const;
   // {"summary": {"inputs", "messages", "reached", "errors", "timed_out",
-  //  "not_mail", "parts_not_scanned", "exit_status"}} on one line.
+  //  "unscannable", "not_mail", "parts_not_scanned", "exit_status"}} on one
+  //  line.
   void printJson(std::ostream& out) const;
 };
 
