@@ -9,19 +9,57 @@
 // compliance word every 17 bytes, and dates, prices and card numbers
 // sprinkled in. VMUND_BENCH_LARGE_MB sets the size of each input (default 16;
 // a smaller one runs quickly, e.g. 1 for a smoke run).
+//
+// BM_ScanMemory reports the peak working memory of one planned scan on a
+// fresh thread (what operator new holds at most during the scan, beyond
+// what it held before): the bound candidate_table.h states.
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <new>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "policy_rows.h"
 #include "scan/profile_scan_access.h"
 #include "support/test_area.h"
 #include "vessamund/scanner.h"
+
+// Heap bytes held through operator new by the thread that counts.
+namespace memory {
+thread_local bool counting = false;
+thread_local long held = 0;
+thread_local long peak = 0;
+
+void* allocate(std::size_t n) {
+  void* p = std::malloc(n != 0 ? n : 1);
+  if (p == nullptr) throw std::bad_alloc();
+  if (counting) {
+    held += static_cast<long>(malloc_usable_size(p));
+    if (held > peak) peak = held;
+  }
+  return p;
+}
+
+void release(void* p) {
+  if (p == nullptr) return;
+  if (counting) held -= static_cast<long>(malloc_usable_size(p));
+  std::free(p);
+}
+}  // namespace memory
+
+void* operator new(std::size_t n) { return memory::allocate(n); }
+void* operator new[](std::size_t n) { return memory::allocate(n); }
+void operator delete(void* p) noexcept { memory::release(p); }
+void operator delete[](void* p) noexcept { memory::release(p); }
+void operator delete(void* p, std::size_t) noexcept { memory::release(p); }
+void operator delete[](void* p, std::size_t) noexcept { memory::release(p); }
 
 namespace {
 
@@ -232,5 +270,33 @@ BENCHMARK(BM_DenseCsv)
     ->ArgsProduct({{0, 1}, {1, 0}})
     ->Unit(benchmark::kMillisecond)
     ->MinTime(0.5);
+
+// Peak heap of one planned scan on a fresh thread, whose candidate table
+// and scratch start empty. range(0): dictionary; range(1): shape (words).
+void BM_ScanMemory(benchmark::State& state) {
+  std::string const name = kDictionaries[state.range(0)];
+  ProfileDictionaryScanner* s = vmund_bench::scanner(name);
+  if (s == nullptr) {
+    state.SkipWithError("no policy files");
+    return;
+  }
+  int const shape = static_cast<int>(state.range(1));
+  Input const& in = input(0, shape);
+  long peak = 0;
+  for (auto _ : state) {
+    std::thread([&] {
+      memory::counting = true;
+      for (auto const& area : in.areas) {
+        std::string matchLog, scoreList;
+        benchmark::DoNotOptimize(s->scan(area.get(), kThreshold, nullptr, matchLog, scoreList));
+      }
+      memory::counting = false;
+      peak = memory::peak;
+    }).join();
+  }
+  state.counters["peak_bytes"] = static_cast<double>(peak);
+  state.SetLabel(name + ", " + kShapes[shape] + ", planned, peak working memory");
+}
+BENCHMARK(BM_ScanMemory)->ArgsProduct({{0, 1, 2}, {0, 1}})->Iterations(1);
 
 }  // namespace

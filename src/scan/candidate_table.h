@@ -70,7 +70,8 @@ struct CountTotals {
 // Per-thread working memory of planned scans: reset at the start of every
 // scan, grown on demand and never shrunk, so a warmed-up thread scans without
 // allocating. Bounded whatever the message: at most kMaxWorkingBytes plus
-// kBytesPerSignal for each signal of the plan (plus the items' own list).
+// kBytesPerSignal for each signal of the plan and 8 bytes for each item
+// (besides the engine's scratch, one per thread and pattern set).
 // Past kMaxRecords records the pass keeps no more records but goes on
 // summing counts: the items of the other signals read the later parts the
 // full way, the words do not. Past kMaxNulParts parts with a zero byte or
