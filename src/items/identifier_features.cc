@@ -29,6 +29,8 @@
 // only when it ends a run of digits followed by a possible trailing context.
 #include "items/identifier_features.h"
 
+#include <array>
+
 #include <cstring>
 #include <vector>
 
@@ -148,6 +150,30 @@ constexpr DigitShape kDigitShapes[] = {
     {3, {4, 6, 4}, {{kCard14, "300,301,302,303,304,305"}, {kCard14Other, "36,38"}}, 2},
     {1, {9}, {{kPassport9, nullptr}}, 1},
 };
+
+// The first digits a family's prefixes begin with, bit d for digit d: most
+// families are ruled out by the first digit alone.
+constexpr unsigned firstDigitsOf(DigitShape::Family const& family) {
+  if (family.prefixes == nullptr) return 0x3FF;
+  unsigned bits = 0;
+  bool atStart = true;
+  for (char const* p = family.prefixes; *p != '\0'; ++p) {
+    if (atStart) bits |= 1u << (*p - '0');
+    atStart = *p == ',';
+  }
+  return bits;
+}
+
+constexpr size_t kShapeCount = sizeof kDigitShapes / sizeof *kDigitShapes;
+constexpr std::array<std::array<unsigned, 5>, kShapeCount> kFirstDigits = [] {
+  std::array<std::array<unsigned, 5>, kShapeCount> bits{};
+  for (size_t i = 0; i < kShapeCount; ++i) {
+    for (int f = 0; f < kDigitShapes[i].familyCount; ++f) {
+      bits[i][f] = firstDigitsOf(kDigitShapes[i].families[f]);
+    }
+  }
+  return bits;
+}();
 
 // The features of a shape's families.
 constexpr unsigned featuresOf(DigitShape const& shape) {
@@ -273,6 +299,23 @@ inline unsigned highRun(unsigned bits, unsigned n) {
 // The pass: blocks of 16 bytes as bit masks. Blank runs and passport runs
 // carry from block to block; digit chains are followed digit by digit,
 // judging the bytes between two digits directly.
+constexpr std::array<unsigned, kShapeCount> kShapeFeatures = [] {
+  std::array<unsigned, kShapeCount> bits{};
+  for (size_t i = 0; i < kShapeCount; ++i) bits[i] = featuresOf(kDigitShapes[i]);
+  return bits;
+}();
+
+// The fewest digits any shape holds: runs with fewer hold none of them.
+constexpr uint32_t kFewestShapeDigits = [] {
+  uint32_t fewest = UINT32_MAX;
+  for (DigitShape const& shape : kDigitShapes) {
+    uint32_t digits = 0;
+    for (int b = 0; b < shape.count; ++b) digits += shape.blocks[b];
+    if (digits < fewest) fewest = digits;
+  }
+  return fewest;
+}();
+
 constexpr unsigned kDigitShapeFeatures = [] {
   unsigned bits = 0;
   for (DigitShape const& shape : kDigitShapes) bits |= featuresOf(shape);
@@ -377,13 +420,17 @@ class Finder {
     if ((wanted_ & kDigitShapeFeatures) != 0) {
       Runs runs;
       readRuns(text_, i, runs);
-      for (DigitShape const& shape : kDigitShapes) {
-        if ((wanted_ & featuresOf(shape)) == 0) continue;
+      uint32_t digits = 0;
+      for (int r = 0; r < runs.count; ++r) digits += runs.length[r];
+      for (size_t si = 0; si < kShapeCount && digits >= kFewestShapeDigits; ++si) {
+        DigitShape const& shape = kDigitShapes[si];
+        if ((wanted_ & kShapeFeatures[si]) == 0) continue;
         int64_t const start = matchShape(text_, runs, shape);
         if (start < 0) continue;
         for (int f = 0; f < shape.familyCount; ++f) {
           DigitShape::Family const& family = shape.families[f];
-          if (want(family.feature) &&
+          if (((kFirstDigits[si][f] >> (text_[start] - '0')) & 1u) != 0 &&
+              want(family.feature) &&
               (family.prefixes == nullptr ||
                startsWithOneOf(text_, static_cast<uint32_t>(start), length_, family.prefixes))) {
             sink_.feature(family.feature, end, static_cast<uint32_t>(start));
