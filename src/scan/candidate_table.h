@@ -93,8 +93,9 @@ class CandidateTable {
   static constexpr size_t kMaxWorkingBytes = (17u << 20) + (16u << 10);
   static constexpr size_t kBytesPerSignal = 384;
 
-  // The bounds in force: the constants above, or smaller ones that tests
-  // set (before any scan, on one thread) to make ordinary messages overflow.
+  // The bounds in force: the constants above, or smaller ones (never larger)
+  // that tests set, before any scan and on one thread, to make ordinary
+  // messages overflow.
   struct Limits {
     uint32_t records = kMaxRecords;
     uint32_t ranges = kMaxRanges;
@@ -122,8 +123,8 @@ class CandidateTable {
   bool onMatch(uint32_t signal, uint64_t end, uint32_t from = kNoFrom);
   // A kRanges signal's start range given whole.
   bool onRange(uint32_t signal, uint32_t first, uint32_t last);
-  // `complete`: the part was passed to its end; if not, what it found is
-  // dropped. Returns false when the part is not kept (incomplete, or the
+  // `complete`: the part was passed to its end; if not, its counts are not
+  // summed. Returns false when the part is not kept (incomplete, or the
   // table can take no more): call stopAt next.
   bool endPart(bool complete = true);
   // Ends what the pass knows at part `ordinal`: it and every later part stay
