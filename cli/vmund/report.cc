@@ -5,11 +5,12 @@
 #include <nlohmann/json.hpp>
 
 #include "host/message_area.h"
+#include "vmund/findings_report.h"
 
 namespace vmund {
 
 void printText(FileReport const& file, ScanSettings const& settings, bool verbose,
-               std::ostream& out, std::ostream& err) {
+               FindingsView const& view, std::ostream& out, std::ostream& err) {
   if (!file.error.empty()) err << "vmund: " << file.path << ": " << file.error << "\n";
   size_t width = 0;
   for (ScannerRequest const& s : settings.scanners)
@@ -30,13 +31,15 @@ void printText(FileReport const& file, ScanSettings const& settings, bool verbos
           << (describe(wanted) + " " + wanted.name) << "  score " << std::right << std::setw(5)
           << r.score << " / " << settings.threshold << (r.reached ? "  REACHED" : "") << "\n";
       if (!r.scoreRecord.empty()) out << "      score record  " << r.scoreRecord << "\n";
-      if (!r.matchRecord.empty()) out << "      match record  " << r.matchRecord << "\n";
+      std::string const matched = matchedKinds(r);
+      if (!matched.empty()) out << "      matched       " << matched << "\n";
+      if (view.list) printFindingsText(r, view.showValues, out);
     }
   }
 }
 
-void printJson(FileReport const& file, ScanSettings const& settings, std::ostream& out,
-               std::ostream& err) {
+void printJson(FileReport const& file, ScanSettings const& settings, FindingsView const& view,
+               std::ostream& out, std::ostream& err) {
   using nlohmann::json;
   // Message text is UTF-8 by construction, but file names need not be:
   // replace what is not, rather than fail the whole line.
@@ -71,6 +74,7 @@ void printJson(FileReport const& file, ScanSettings const& settings, std::ostrea
                               {"reached", r.reached},
                               {"score_record", r.scoreRecord},
                               {"match_record", r.matchRecord}});
+      if (view.list) j["results"].back()["findings"] = findingsJson(r, view.showValues);
     }
     out << dump(j) << "\n";
   }

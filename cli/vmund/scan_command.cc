@@ -22,6 +22,9 @@ struct ScanArgs {
   unsigned long threshold = 100;
   bool json = false;
   bool verbose = false;
+  bool findings = false;    // --findings
+  bool noFindings = false;  // --no-findings
+  bool showValues = false;
   unsigned jobs = 1;
   double timeout = 10;
   double maxSizeMb = 64;
@@ -65,12 +68,20 @@ void runScan(ScanArgs const& a, Context& ctx) {
     ctx.status = kError;
     return;
   }
+  FindingsView view;
+  // Listed by default where the user asked for detail; the plain summary
+  // names the kinds only.
+  view.list = a.findings || (!a.noFindings && (a.json || a.verbose));
+  view.showValues = a.showValues;
+  if (a.showValues)
+    ctx.err << "vmund scan: warning: --show-values prints matched values whole: this output "
+               "now holds sensitive data\n";
   bool error = false, reached = false;
   session.run(a.paths, [&](FileReport const& f) {
     if (a.json)
-      printJson(f, session.settings(), ctx.out, ctx.err);
+      printJson(f, session.settings(), view, ctx.out, ctx.err);
     else
-      printText(f, session.settings(), a.verbose, ctx.out, ctx.err);
+      printText(f, session.settings(), a.verbose, view, ctx.out, ctx.err);
     ctx.out.flush();
     error |= !f.error.empty();
     for (MessageReport const& m : f.messages)
@@ -132,7 +143,15 @@ void addScanCommand(CLI::App& app, Context& ctx) {
                    "Score a message must reach to count as found (default 100)");
   scan->add_flag("--json", args->json, "One JSON object per message instead of text");
   scan->add_flag("-v,--verbose", args->verbose,
-                 "Also list each message's parts and skipped attachments");
+                 "Also list each message's parts, skipped attachments and findings");
+  CLI::Option* findings = scan->add_flag(
+      "--findings", args->findings,
+      "List every match that counted (what, which part, line and column, the value masked); "
+      "the default with -v and --json, where --no-findings leaves the list out");
+  scan->add_flag("--no-findings", args->noFindings, "Do not list findings")->excludes(findings);
+  scan->add_flag("--show-values", args->showValues,
+                 "Show matched values whole instead of masked (the output then holds "
+                 "sensitive data; a warning says so on standard error)");
   scan->add_option("-j,--jobs", args->jobs, "Scan files on N threads (default 1)")
       ->check(CLI::Range(1u, 256u));
   scan->add_option("--timeout", args->timeout,

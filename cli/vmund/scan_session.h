@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "host/message_findings.h"
 #include "vessamund/VmundRefcounted"
 #include "vessamund/scanner.h"
 
@@ -39,6 +40,7 @@ struct ScanSettings {
   std::chrono::milliseconds timeout{10000};  // per message; 0 = none
   uint64_t maxBytes = 64ull << 20;           // larger inputs are refused
   bool progress = false;                     // progress line on `err`
+  bool findings = true;                      // collect each scan's findings
 };
 
 struct ScanResult {
@@ -46,6 +48,8 @@ struct ScanResult {
   bool reached = false;  // score >= threshold
   std::string scoreRecord;
   std::string matchRecord;
+  std::vector<MessageFinding> findings;  // when ScanSettings::findings
+  unsigned long findingsDropped = 0;     // counted matches past the findings list
 };
 
 struct PartSummary {

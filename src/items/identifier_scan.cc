@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "items/finding_hook.h"
+#include "items/predefined_patterns.h"
 #include "scan/item_scan.h"
 
 namespace Vessamund {
@@ -107,9 +108,11 @@ unsigned long scanIdentifiers(DictionaryItemImpl const& item, DScanAreaImpl* are
     }
     longRunCursor = hints->table->cursor(hints->longBlankRun);
   }
-  // Group 4 of every built-in expression is the identifier itself, without
-  // the context characters around it.
-  CountedCandidates counted(validator, FindingHook::current(), /*group=*/4);
+  // The identifier itself, without the context characters around it, is
+  // group 4 of the built-in expressions' frame; the ISIN expression has a
+  // layout of its own with the identifier first.
+  int const identifierGroup = expressions == &isin_expr ? 1 : 4;
+  CountedCandidates counted(validator, FindingHook::current(), identifierGroup);
   Regex::Re_Validator* const checker = counted.active();
   return scanItemPartsAt(
       item, area, budget, /*skipAfterHit=*/true,

@@ -69,6 +69,9 @@ TEST(Findings, EachItemKindReportsWhatCounted) {
        {{257, "", 1, 1, 0}, {258, "", 1, 1, 0}},
        {{"ssn: 282-39-0021.\ncard 4111 1111 1111 1111 ok", 1}}, 100,
        "0:257:ussn:0:282-39-0021|1:258:creditcard:0:4111 1111 1111 1111"},
+      // The ISIN expression lays its groups out differently.
+      {"isin", {{261, "", 1, 1, 0}}, {{"ISIN: DE8059JQ8BZ7; ok", 1}}, 100,
+       "0:261:isin:0:DE8059JQ8BZ7"},
       // The threshold: the dictionary stops once it is reached, and so do
       // its findings.
       {"threshold stops findings", {{3, "ab", 5, 1, 0}, {3, "cd", 5, 1, 0}}, {{"ab ab cd", 1}},
