@@ -1,7 +1,9 @@
 // One message through the message host and every rule's scanner.
 #include "milter/message_scan.h"
 
+#include "host/message_findings.h"
 #include "host/mime_reader.h"
+#include "milter/findings_summary.h"
 
 namespace vmund {
 namespace milter {
@@ -15,6 +17,7 @@ ScanOutcome scanMessage(std::vector<Rule> const& rules, ScannerSet const& set,
     read.messages.back().area.addPart(kBody, text, "raw message");
   }
   outcome.results.resize(rules.size());
+  FindingsSummary findings;
   // The text always starts with a header, so the host sees one message; the
   // loop only keeps the policy sound should it ever split one.
   for (Message& m : read.messages) {
@@ -22,10 +25,14 @@ ScanOutcome scanMessage(std::vector<Rule> const& rules, ScannerSet const& set,
       if (set.scanners[i].empty()) continue;
       std::string matchLog, scoreList;
       ScannerRef scanner = set.scanners[i];
-      unsigned long score = scanner->scan(&m.area, rules[i].threshold, &deadline, matchLog, scoreList);
+      std::vector<MessageFinding> found;
+      unsigned long score = vmund::scanMessage(*scanner.get(), m.area, rules[i].threshold,
+                                               &deadline, matchLog, scoreList, &found);
+      findings.add(std::move(found));
       if (score > outcome.results[i].score) outcome.results[i] = {score, scoreList};
     }
   }
+  outcome.findings = findings.line();
   if (deadline.timedOut()) outcome.skip = Skip::kTimeBudget;
   return outcome;
 }

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "host/deadline.h"
+#include "milter/findings_summary.h"
 #include "milter/message_scan.h"
 #include "milter/message_state.h"
 #include "milter/verdict.h"
@@ -80,7 +81,8 @@ void addHeader(SMFICTX* ctx, char const* name, std::string const& value) {
   smfi_addheader(ctx, &header[0], &v[0]);
 }
 
-sfsistat carryOut(SMFICTX* ctx, MessageState const& message, Verdict const& v) {
+sfsistat carryOut(SMFICTX* ctx, MessageState const& message, Verdict const& v,
+                  std::string const& findings) {
   if (v.action == Action::kReject || v.action == Action::kTempfail) {
     std::string code = v.reply.code, status = v.reply.status, text = escapePercent(v.reply.text);
     if (smfi_setreply(ctx, &code[0], &status[0], text.empty() ? nullptr : &text[0]) != MI_SUCCESS)
@@ -91,8 +93,11 @@ sfsistat carryOut(SMFICTX* ctx, MessageState const& message, Verdict const& v) {
   // forged one either.
   removeHeaders(ctx, kScoreHeader, message.scoreHeaders());
   removeHeaders(ctx, kStatusHeader, message.statusHeaders());
+  removeHeaders(ctx, kFindingsHeader, message.findingsHeaders());
   if (!v.score.empty()) addHeader(ctx, kScoreHeader, v.score);
   addHeader(ctx, kStatusHeader, v.status);
+  if (wantsFindingsHeader(gConfig->findingsHeader, v, findings))
+    addHeader(ctx, kFindingsHeader, findings);
   if (v.action == Action::kQuarantine) {
     std::string reason = v.quarantineReason;
     if (smfi_quarantine(ctx, &reason[0]) != MI_SUCCESS)
@@ -177,9 +182,10 @@ sfsistat onEom(SMFICTX* ctx) {
     outcome = ScanOutcome{Skip::kError, {}};
   }
   Verdict verdict = decide(gConfig->rules, outcome);
-  sfsistat result = carryOut(ctx, c->message, verdict);
+  sfsistat result = carryOut(ctx, c->message, verdict, outcome.findings);
   double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-  gLog->info(messageLine(queueId, c->message.messageId(), c->message.size(), verdict, ms));
+  gLog->info(messageLine(queueId, c->message.messageId(), c->message.size(), verdict, ms) +
+             findingsLogField(outcome.findings));
   c->message.reset();
   return result;
 }
