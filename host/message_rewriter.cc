@@ -51,25 +51,45 @@ bool isUtf8Compatible(std::string const& charset) {
          charset == "ascii";
 }
 
+std::string charsetOf(GMimePart* part) {
+  return lowerAscii(g_mime_object_get_content_type_parameter(GMIME_OBJECT(part), "charset"));
+}
+
+// `bytes` through a charset conversion (none when `from` and `to` are
+// equal); "" when the converter cannot be made.
+std::string converted(std::string const& bytes, char const* from, char const* to, bool* ok) {
+  *ok = true;
+  Owned<GMimeStream> mem(g_mime_stream_mem_new());
+  Owned<GMimeStream> filtered(g_mime_stream_filter_new(mem.get()));
+  if (std::strcmp(from, to) != 0) {
+    GMimeFilter* conv = g_mime_filter_charset_new(from, to);
+    if (conv == nullptr) {
+      *ok = false;
+      return std::string();
+    }
+    g_mime_stream_filter_add(GMIME_STREAM_FILTER(filtered.get()), conv);
+    g_object_unref(conv);
+  }
+  g_mime_stream_write(filtered.get(), bytes.data(), bytes.size());
+  g_mime_stream_flush(filtered.get());
+  GByteArray* array = g_mime_stream_mem_get_byte_array(GMIME_STREAM_MEM(mem.get()));
+  return std::string(reinterpret_cast<char const*>(array->data), array->len);
+}
+
 // The part's content, transfer-decoded and converted to UTF-8 from its
 // declared charset; line ends as they were.
 std::string decodedContent(GMimePart* part) {
   GMimeDataWrapper* content = g_mime_part_get_content(part);
   if (!content) return std::string();
-  std::string charset =
-      lowerAscii(g_mime_object_get_content_type_parameter(GMIME_OBJECT(part), "charset"));
   Owned<GMimeStream> mem(g_mime_stream_mem_new());
-  Owned<GMimeStream> filtered(g_mime_stream_filter_new(mem.get()));
-  if (!isUtf8Compatible(charset)) {
-    if (GMimeFilter* conv = g_mime_filter_charset_new(charset.c_str(), "UTF-8")) {
-      g_mime_stream_filter_add(GMIME_STREAM_FILTER(filtered.get()), conv);
-      g_object_unref(conv);
-    }
-  }
-  g_mime_data_wrapper_write_to_stream(content, filtered.get());
-  g_mime_stream_flush(filtered.get());
+  g_mime_data_wrapper_write_to_stream(content, mem.get());
   GByteArray* array = g_mime_stream_mem_get_byte_array(GMIME_STREAM_MEM(mem.get()));
-  return std::string(reinterpret_cast<char const*>(array->data), array->len);
+  std::string raw(reinterpret_cast<char const*>(array->data), array->len);
+  std::string const charset = charsetOf(part);
+  if (isUtf8Compatible(charset)) return raw;
+  bool ok = false;
+  std::string text = converted(raw, charset.c_str(), "UTF-8", &ok);
+  return ok ? text : raw;
 }
 
 // What the host reads as text: no NUL byte and valid UTF-8. Binary files
@@ -159,22 +179,29 @@ class Rewriter {
     std::string text = decodedContent(part);
     if (!isText(text) || !replaceAll(text, replacements_)) return;
     GMimeContentEncoding encoding = g_mime_part_get_content_encoding(part);
+    // Back into the part's own charset, so that its headers stay as they
+    // were: masks are ASCII, which every charset mail uses can hold.
+    std::string const charset = charsetOf(part);
+    bool utf8 = isUtf8Compatible(charset);
+    if (!utf8) {
+      bool ok = false;
+      std::string back = converted(text, "UTF-8", charset.c_str(), &ok);
+      if (ok) {
+        text = std::move(back);
+      } else {
+        utf8 = true;
+      }
+    }
     Owned<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(text.data(), text.size()));
     Owned<GMimeDataWrapper> wrapper(
         g_mime_data_wrapper_new_with_stream(stream.get(), GMIME_CONTENT_ENCODING_DEFAULT));
     g_mime_part_set_content(part, wrapper.get());
-    GMimeContentType* ct = g_mime_object_get_content_type(GMIME_OBJECT(part));
-    char const* type = ct ? g_mime_content_type_get_media_type(ct) : nullptr;
-    // The text is UTF-8 now, whatever the charset was.
-    if (g_mime_object_get_content_type_parameter(GMIME_OBJECT(part), "charset") != nullptr ||
-        (type != nullptr && lowerAscii(type) == "text")) {
+    // Only a charset that could not be written back changes, to UTF-8.
+    if (utf8 && !isUtf8Compatible(charset))
       g_mime_object_set_content_type_parameter(GMIME_OBJECT(part), "charset", "utf-8");
-    }
-    if (encoding != GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE &&
-        encoding != GMIME_CONTENT_ENCODING_BASE64) {
-      encoding = g_mime_part_get_best_content_encoding(part, GMIME_ENCODING_CONSTRAINT_7BIT);
-    }
-    g_mime_part_set_content_encoding(part, encoding);
+    // Masks add no 8-bit bytes and no long lines, so the part's own
+    // transfer encoding still fits its text.
+    if (encoding != GMIME_CONTENT_ENCODING_DEFAULT) g_mime_part_set_content_encoding(part, encoding);
     ++changed_;
   }
 

@@ -22,8 +22,8 @@ struct RewriteResult {
 // header values (RFC 2047-decoded, written back encoded as needed) and in
 // the decoded content of text parts (text/*, the textual application types,
 // octet streams that hold text, in attached messages too), which are then
-// written back as UTF-8 in their former transfer encoding, or a 7-bit safe
-// one. HTML is matched in its source, so a value that the source splits with
+// written back in their own charset (UTF-8 when that cannot hold the new
+// text) and transfer encoding. HTML is matched in its source, so a value that the source splits with
 // tags or character references is not found there. Longer values are
 // replaced first. Errors: input that is not one message.
 RewriteResult rewriteMessage(std::string const& bytes,
