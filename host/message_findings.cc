@@ -1,7 +1,9 @@
 // From a scan's findings to findings a person can read (message_findings.h).
 #include "host/message_findings.h"
 
-#include <unordered_map>
+#include <string.h>
+
+#include <algorithm>
 
 #include "host/value_mask.h"
 
@@ -10,52 +12,51 @@ namespace {
 
 bool isContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 
-// Where a byte offset of a part's text lies in code points, lines and
-// columns. Walks forward from the last answer when asked in order, as
-// findings of one item are.
-class TextPosition {
- public:
-  explicit TextPosition(std::string const& text) : text_(text) {}
-
-  void seek(size_t offset) {
-    if (offset < byte_) *this = TextPosition(text_);
-    for (; byte_ < offset && byte_ < text_.size(); ++byte_) {
-      char const c = text_[byte_];
-      if (isContinuation(c)) continue;
-      ++codePoint_;
-      if (c == '\n') {
-        ++line_;
-        column_ = 1;
-      } else {
-        ++column_;
-      }
-    }
-  }
-  uint32_t codePoint() const { return codePoint_; }
-  uint32_t line() const { return line_; }
-  uint32_t column() const { return column_; }
-
-  TextPosition& operator=(TextPosition const& o) {
-    byte_ = o.byte_;
-    codePoint_ = o.codePoint_;
-    line_ = o.line_;
-    column_ = o.column_;
-    return *this;
-  }
-
- private:
-  std::string const& text_;
-  size_t byte_ = 0;
-  uint32_t codePoint_ = 0;
-  uint32_t line_ = 1;
-  uint32_t column_ = 1;
-};
-
 uint32_t codePoints(std::string const& text, size_t from, size_t length) {
   uint32_t n = 0;
   for (size_t i = from; i < from + length && i < text.size(); ++i) n += !isContinuation(text[i]);
   return n;
 }
+
+// Walks a part's text forward, keeping the code point, line and column of
+// the byte it has reached.
+class TextPosition {
+ public:
+  explicit TextPosition(std::string const& text) : text_(&text) {}
+
+  void seek(size_t offset) {
+    if (offset > text_->size()) offset = text_->size();
+    if (offset <= byte_) return;
+    char const* const t = text_->data();
+    // Plain counting loops, which the compiler turns into vector code: a
+    // part can be megabytes long.
+    uint32_t points = 0, lines = 0;
+    for (size_t i = byte_; i < offset; ++i) {
+      points += (static_cast<unsigned char>(t[i]) & 0xC0) != 0x80;
+      lines += t[i] == '\n';
+    }
+    codePoint_ += points;
+    if (lines == 0) {
+      column_ += points;
+    } else {
+      line_ += lines;
+      auto const* nl =
+          static_cast<char const*>(memrchr(t + byte_, '\n', offset - byte_));
+      column_ = 1 + codePoints(*text_, static_cast<size_t>(nl + 1 - t), offset - (nl + 1 - t));
+    }
+    byte_ = offset;
+  }
+  uint32_t codePoint() const { return codePoint_; }
+  uint32_t line() const { return line_; }
+  uint32_t column() const { return column_; }
+
+ private:
+  std::string const* text_;
+  size_t byte_ = 0;
+  uint32_t codePoint_ = 0;
+  uint32_t line_ = 1;
+  uint32_t column_ = 1;
+};
 
 std::string kindOf(Vessamund::Finding const& f) {
   if (f.kind != nullptr) return f.kind;
@@ -67,7 +68,7 @@ std::string kindOf(Vessamund::Finding const& f) {
 
 void describeFindings(Vessamund::FindingList const& list, MessageArea const& area,
                       std::vector<MessageFinding>& out) {
-  std::unordered_map<uint32_t, TextPosition> positions;
+  size_t const first = out.size();
   for (Vessamund::Finding const& f : list) {
     if (f.part >= area.partCount()) continue;  // not this area's finding
     std::string const& text = area.text(f.part);
@@ -81,14 +82,28 @@ void describeFindings(Vessamund::FindingList const& list, MessageArea const& are
     m.label = area.label(f.part);
     m.offset = f.offset;
     m.length = f.length;
-    TextPosition& at = positions.emplace(f.part, TextPosition(text)).first->second;
-    at.seek(f.offset);
-    m.codePointOffset = at.codePoint();
-    m.line = at.line();
-    m.column = at.column();
     m.codePointLength = codePoints(text, f.offset, f.length);
     m.value = text.substr(f.offset < text.size() ? f.offset : text.size(), f.length);
     out.push_back(std::move(m));
+  }
+  // Positions in one walk over each part, findings taken in text order
+  // (the list gives them item by item, each item from the part's start).
+  std::vector<size_t> order;
+  for (size_t i = first; i < out.size(); ++i) order.push_back(i);
+  std::sort(order.begin(), order.end(), [&out](size_t a, size_t b) {
+    return out[a].part != out[b].part ? out[a].part < out[b].part
+                                      : out[a].offset < out[b].offset;
+  });
+  for (size_t i = 0; i < order.size();) {
+    uint32_t const part = out[order[i]].part;
+    TextPosition at(area.text(part));
+    for (; i < order.size() && out[order[i]].part == part; ++i) {
+      MessageFinding& m = out[order[i]];
+      at.seek(m.offset);
+      m.codePointOffset = at.codePoint();
+      m.line = at.line();
+      m.column = at.column();
+    }
   }
 }
 

@@ -40,7 +40,7 @@ CandidateTable::Record* CandidateTable::recordFor(uint32_t signal) {
     return nullptr;
   }
   uint32_t const index = static_cast<uint32_t>(records_.size());
-  records_.push_back(Record{part_, kNoRecord, 0, 0, 0, 0, 0, kNoRecord, false, false});
+  records_.push_back(Record{part_, kNoRecord, 0, 0, 0, 0, 0, kNoRecord, false, false, 0});
   if (tail == kNoRecord) {
     head_[signal] = index;
     found_.push_back(signal);
@@ -68,7 +68,7 @@ bool CandidateTable::onMatch(uint32_t signal, uint64_t end64, uint32_t from) {
       if (end < r->lastSeen) r->outOfOrder = true;
       r->lastSeen = std::max(r->lastSeen, end);
       if (end >= s.length && end - s.length >= r->lastEnd) {
-        ++r->count;
+        if (r->count++ == 0) r->firstEnd = end;
         r->lastEnd = end;
       }
       break;
@@ -172,6 +172,8 @@ PartCandidates CandidateTable::Cursor::at(uint32_t ordinal) {
   Record const& r = records[record_];
   pc.state = PartCandidates::kFound;
   pc.count = r.count;
+  pc.firstEnd = r.firstEnd;
+  pc.lastEnd = r.lastEnd;
   pc.countExact = !r.outOfOrder && (ordinal >= table_->partHasNul_.size() ||
                                      table_->partHasNul_[ordinal] == 0);
   pc.wholePart = r.rangesLost;

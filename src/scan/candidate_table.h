@@ -50,6 +50,10 @@ struct PartCandidates {
   // there) or the engine reported the occurrences out of order.
   bool countExact;
   uint32_t count;
+  // kCount, kFound, count > 0: where the first and the last counted
+  // occurrences end (offsets into the part).
+  uint32_t firstEnd;
+  uint32_t lastEnd;
   // kRanges, kFound: sorted, disjoint start ranges; none when `wholePart`
   // (too many to keep: search the whole part).
   bool wholePart;
@@ -145,6 +149,7 @@ class CandidateTable {
     uint32_t lastRaw;     // kRanges: its latest range in raw_, kNoRecord if none
     bool outOfOrder;      // kCount: an end came before one already seen
     bool rangesLost;      // kRanges: more ranges than could be kept
+    uint32_t firstEnd;    // kCount: end of the first counted occurrence
   };
   struct RawRange {
     uint32_t record;
