@@ -16,6 +16,7 @@
 #include "support/mixed_policy.h"
 #include "support/scan_compare.h"
 #include "support/test_area.h"
+#include "scan/finding_recorder.h"
 #include "vessamund/scanner.h"
 
 namespace {
@@ -183,6 +184,40 @@ TEST(Findings, AllocateNothingPerMatch) {
     EXPECT_GT(list.size(), 100u);
     EXPECT_EQ(with, without) << (planned ? "planned" : "reference");
   }
+}
+
+// Every item reports to its logger exactly what it reports without findings:
+// the same calls, in the same order, with the same scores, both ways.
+TEST(Findings, LeaveEveryLogCallAsItWas) {
+  Ref<Vessamund::DictionaryScannerImpl> handle(
+      vmund_test::makeScanner(vmund_test::mixedPolicy()));
+  auto& scanner = *static_cast<Vessamund::ProfileDictionaryScanner*>(handle.get());
+  auto const& plan = Vessamund::internal::ProfileScanAccess::prepare(scanner);
+  std::vector<std::string> words;
+  for (auto const& r : vmund_test::policyWords()) words.push_back(r.pattern);
+  std::mt19937 rng(11);
+  vmund_test::TestArea area = vmund_test::denseArea(rng, words, 8000);
+  FindingList list(1 << 16);
+  for (unsigned long budget : {ULONG_MAX, 7ul}) {
+    size_t index = 0;
+    for (auto const& ref : scanner.itemList()) {
+      Vessamund::DictionaryItemImpl& item = *ref.get();
+      vmund_test::ExactLogger plain, asked;
+      unsigned long const a = item.scan(&area, budget, plain);
+      unsigned long b;
+      {
+        FindingScope asking(list);
+        Vessamund::internal::FindingRecorder recorder("D", &area);
+        recorder.beginItem(index, item);
+        Vessamund::internal::PlannedScan run(&plan, recorder.area());
+        b = run.scanItem(index, item, budget, asked);
+      }
+      EXPECT_EQ(a, b) << index;
+      EXPECT_TRUE(plain.reports == asked.reports) << "item " << index << " '" << item.pattern << "'";
+      ++index;
+    }
+  }
+  EXPECT_GT(list.size(), 100u);
 }
 
 TEST(Findings, IdentifierKindNames) {
