@@ -67,7 +67,7 @@ std::string kindOf(Vessamund::Finding const& f) {
 }  // namespace
 
 void describeFindings(Vessamund::FindingList const& list, MessageArea const& area,
-                      std::vector<MessageFinding>& out) {
+                      std::vector<MessageFinding>& out, bool positions) {
   size_t const first = out.size();
   for (Vessamund::Finding const& f : list) {
     if (f.part >= area.partCount()) continue;  // not this area's finding
@@ -86,6 +86,7 @@ void describeFindings(Vessamund::FindingList const& list, MessageArea const& are
     m.value = text.substr(f.offset < text.size() ? f.offset : text.size(), f.length);
     out.push_back(std::move(m));
   }
+  if (!positions) return;
   // Positions in one walk over each part, findings taken in text order
   // (the list gives them item by item, each item from the part's start).
   std::vector<size_t> order;
@@ -110,7 +111,8 @@ void describeFindings(Vessamund::FindingList const& list, MessageArea const& are
 unsigned long scanMessage(Vessamund::DictionaryScannerImpl& scanner, MessageArea& area,
                           unsigned long budget, Vessamund::ProgressCb* progress,
                           std::string& matchLog, std::string& scoreList,
-                          std::vector<MessageFinding>* findings, unsigned long* dropped) {
+                          std::vector<MessageFinding>* findings, unsigned long* dropped,
+                          bool positions) {
   if (findings == nullptr) return scanner.scan(&area, budget, progress, matchLog, scoreList);
   thread_local Vessamund::FindingList list;
   list.clear();
@@ -119,7 +121,7 @@ unsigned long scanMessage(Vessamund::DictionaryScannerImpl& scanner, MessageArea
     Vessamund::FindingScope asking(list);
     score = scanner.scan(&area, budget, progress, matchLog, scoreList);
   }
-  describeFindings(list, area, *findings);
+  describeFindings(list, area, *findings, positions);
   if (dropped != nullptr) *dropped += list.dropped();
   return score;
 }

@@ -44,9 +44,11 @@ struct MessageFinding {
 
 // Appends one MessageFinding per finding in `list`, which a scan of `area`
 // produced, in the list's order. Copies everything it needs: the result
-// does not depend on the scanners or the list afterwards.
+// does not depend on the scanners or the list afterwards. Without
+// `positions`, codePointOffset, line and column are left at their defaults
+// (finding them reads every part with findings up to its last one).
 void describeFindings(Vessamund::FindingList const& list, MessageArea const& area,
-                      std::vector<MessageFinding>& out);
+                      std::vector<MessageFinding>& out, bool positions = true);
 
 // Scans `area` with `scanner` exactly as scanner.scan(&area, budget,
 // progress, matchLog, scoreList) does and returns its score; when
@@ -58,7 +60,7 @@ unsigned long scanMessage(Vessamund::DictionaryScannerImpl& scanner, MessageArea
                           unsigned long budget, Vessamund::ProgressCb* progress,
                           std::string& matchLog, std::string& scoreList,
                           std::vector<MessageFinding>* findings,
-                          unsigned long* dropped = nullptr);
+                          unsigned long* dropped = nullptr, bool positions = true);
 
 // The value as it may be shown: words and wildcards as matched, everything
 // else masked (maskValue).

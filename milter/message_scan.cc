@@ -27,7 +27,8 @@ ScanOutcome scanMessage(std::vector<Rule> const& rules, ScannerSet const& set,
       ScannerRef scanner = set.scanners[i];
       std::vector<MessageFinding> found;
       unsigned long score = vmund::scanMessage(*scanner.get(), m.area, rules[i].threshold,
-                                               &deadline, matchLog, scoreList, &found);
+                                               &deadline, matchLog, scoreList, &found,
+                                               nullptr, /*positions=*/false);
       findings.add(std::move(found));
       if (score > outcome.results[i].score) outcome.results[i] = {score, scoreList};
     }
