@@ -20,8 +20,10 @@ constexpr size_t kFindingsPerRound = 1 << 16;
 
 // The identifier findings of `bytes`, or an error.
 std::string identifiersIn(std::string const& bytes, Vessamund::DictionaryScannerImpl& scanner,
-                          std::vector<MessageFinding>& out) {
-  ReadResult read = readMessages(bytes, "message");
+                          AttachmentExtractor const* extractor, std::vector<MessageFinding>& out) {
+  ReadOptions options;
+  options.extractor = extractor;
+  ReadResult read = readMessages(bytes, "message", options);
   if (!read.error.empty()) return read.error;
   if (read.messages.size() != 1)
     return "the input holds " + std::to_string(read.messages.size()) +
@@ -57,11 +59,12 @@ Vessamund::Ref<Vessamund::DictionaryScannerImpl> identifierScanner() {
   return handle;
 }
 
-Redaction redactMessage(std::string const& bytes, Vessamund::DictionaryScannerImpl& scanner) {
+Redaction redactMessage(std::string const& bytes, Vessamund::DictionaryScannerImpl& scanner,
+                        AttachmentExtractor const* extractor) {
   Redaction r;
   std::string current = bytes;
   std::vector<MessageFinding> found;
-  r.error = identifiersIn(current, scanner, found);
+  r.error = identifiersIn(current, scanner, extractor, found);
   if (!r.error.empty()) return r;
   r.masked = found;
   std::vector<MessageFinding> uncovered;  // found only in later rounds
@@ -80,17 +83,22 @@ Redaction redactMessage(std::string const& bytes, Vessamund::DictionaryScannerIm
     if (rewritten.changedParts == 0) break;  // what is left cannot be reached
     current = std::move(rewritten.output);
     found.clear();
-    r.error = identifiersIn(current, scanner, found);
+    r.error = identifiersIn(current, scanner, extractor, found);
     if (!r.error.empty()) return r;
     uncovered.insert(uncovered.end(), found.begin(), found.end());
   }
-  // Of what later rounds uncovered, what the last scan no longer finds was
-  // masked; the rest remains.
-  for (MessageFinding& f : uncovered) {
-    bool left = false;
-    for (MessageFinding const& g : found) left = left || g.value == f.value;
-    if (!left) r.masked.push_back(std::move(f));
-  }
+  // What the last scan still finds, in the same part, was not masked.
+  auto left = [&found](MessageFinding const& f) {
+    for (MessageFinding const& g : found)
+      if (g.value == f.value && g.label == f.label) return true;
+    return false;
+  };
+  std::vector<MessageFinding> masked;
+  for (MessageFinding& f : r.masked)
+    if (!left(f)) masked.push_back(std::move(f));
+  for (MessageFinding& f : uncovered)
+    if (!left(f)) masked.push_back(std::move(f));
+  r.masked = std::move(masked);
   r.remaining = std::move(found);
   r.output = std::move(current);
   return r;

@@ -13,6 +13,8 @@
 
 namespace vmund {
 
+class AttachmentExtractor;
+
 struct Redaction {
   std::string output;  // the redacted message; empty when `error` is set
   std::string error;   // why the input could not be redacted ("" on success)
@@ -34,8 +36,12 @@ Vessamund::Ref<Vessamund::DictionaryScannerImpl> identifierScanner();
 // (a value hidden behind another's hit, such as an HTML twin, shows only
 // then) until a scan finds no identifier or no more can be replaced, at
 // most a few rounds. Scanner findings of words, wildcards and expressions
-// are left alone. Errors: input that is not one mail message.
-Redaction redactMessage(std::string const& bytes, Vessamund::DictionaryScannerImpl& scanner);
+// are left alone. With `extractor` (borrowed; may be null) archives and
+// documents in attachments are read too: identifiers found there cannot be
+// rewritten and are reported in `remaining`. Errors: input that is not one
+// mail message.
+Redaction redactMessage(std::string const& bytes, Vessamund::DictionaryScannerImpl& scanner,
+                        AttachmentExtractor const* extractor = nullptr);
 
 }  // namespace vmund
 

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "host/finding_summary.h"
+#include "host/isolated_extractor.h"
 #include "host/message_redaction.h"
 #include "vmund/app.h"
 
@@ -42,7 +43,10 @@ void runRedact(RedactArgs const& a, Context& ctx) {
     return;
   }
   Vessamund::Ref<Vessamund::DictionaryScannerImpl> scanner = identifierScanner();
-  Redaction r = redactMessage(bytes, *scanner.get());
+  // Documents and archives in attachments are read too, so that what they
+  // hold is named when it cannot be masked.
+  IsolatedExtractor extractor{ExtractLimits()};
+  Redaction r = redactMessage(bytes, *scanner.get(), &extractor);
   if (!r.error.empty()) {
     ctx.err << "vmund redact: " << a.in << ": " << r.error << "\n";
     ctx.status = kError;
