@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "items/hinted_scan.h"
-#include "scan/item_scan.h"
+#include "items/item_scan.h"
 
 namespace Vessamund {
 

@@ -13,7 +13,7 @@
 
 #include <cstdint>
 
-#include "scan/candidate_table.h"
+#include "items/candidate_table.h"
 #include "vessamund/dictionary_item.h"
 #include "vessamund/regex_item.h"
 

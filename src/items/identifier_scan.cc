@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "scan/item_scan.h"
+#include "items/item_scan.h"
 
 namespace Vessamund {
 namespace internal {

@@ -6,7 +6,7 @@
 
 #include "items/convert_pattern.h"
 #include "items/hinted_scan.h"
-#include "scan/item_scan.h"
+#include "items/item_scan.h"
 #include "vessamund/validators.h"
 
 namespace Vessamund {

@@ -6,7 +6,7 @@
 
 #include "items/hinted_scan.h"
 #include "items/wildcard_match.h"
-#include "scan/item_scan.h"
+#include "items/item_scan.h"
 
 namespace Vessamund {
 

@@ -10,7 +10,7 @@
 
 #include "items/regex_prefilter.h"
 #include "items/wildcard_superset.h"
-#include "scan/item_scan.h"
+#include "items/item_scan.h"
 #include "vessamund/contain_item.h"
 #include "vessamund/regex_item.h"
 #include "vessamund/wildcard_item.h"

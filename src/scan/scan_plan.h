@@ -22,7 +22,7 @@
 #include "items/hinted_scan.h"
 #include "items/identifier_features.h"
 #include "outside/pattern_set.h"
-#include "scan/candidate_table.h"
+#include "items/candidate_table.h"
 #include "vessamund/dictionary_item.h"
 
 namespace Vessamund {
