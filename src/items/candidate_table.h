@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "vessamund/regex.h"
+#include "outside/ranged_search.h"
 
 namespace Vessamund {
 namespace internal {

@@ -131,9 +131,9 @@ unsigned long scanIdentifiers(DictionaryItemImpl const& item, DScanAreaImpl* are
             found += e.matches(part.text, part.length, wanted - found, 0, &validator,
                                kMatchLimit, nullptr);
           } else {
-            found += e.matchesIn(part.text, part.length, wanted - found,
-                                 joined.ranges->data(), joined.ranges->size(), &validator,
-                                 kMatchLimit);
+            found += Regex::matchesIn(e, part.text, part.length, wanted - found,
+                                      joined.ranges->data(), joined.ranges->size(), &validator,
+                                      kMatchLimit);
           }
         }
         return found;
