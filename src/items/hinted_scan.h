@@ -59,10 +59,6 @@ unsigned long scanIdentifierItem(DictionaryItemImpl const& item, uint16_t code,
                                  DScanAreaImpl* area, unsigned long budget,
                                  DictionaryMatchLogger& logger, IdentifierHints const* hints);
 
-// The detector code of `item` (256..273) when it is exactly one of the
-// eighteen detector classes, else 0.
-uint16_t identifierCode(DictionaryItemImpl const& item);
-
 // The expressions a detector runs over each part, in order; `count` receives
 // how many. REQUIRES: code in 256..273.
 Regex::Expression const* identifierExpressions(uint16_t code, unsigned int* count);

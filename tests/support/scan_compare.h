@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "scan/profile_scan_access.h"
+#include "scan/reference_scanner.h"
 #include "scan/scan_plan.h"
 #include "vessamund/scanner.h"
 
@@ -31,8 +31,8 @@ class ExactLogger : public Vessamund::DictionaryMatchLogger {
   std::vector<Report> reports;
 };
 
-// Each item of `scanner` scanned with `plan` and on its own, in dictionary
-// order, each with `budget`. Returns "" when every score and every report
+// Each item of `scanner` scanned with `plan` (built for its items) and on
+// its own, in dictionary order, each with `budget`. Returns "" when every score and every report
 // (identifier, position, length, order) agree, else the first difference.
 inline std::string compareItems(Vessamund::ProfileDictionaryScanner const& scanner,
                                 Vessamund::internal::ScanPlan const& plan,
@@ -74,31 +74,29 @@ class CountingProgress : public Vessamund::ProgressCb {
   int polls = 0;
 };
 
-// The whole dictionary scan, planned or reference, from given strings.
-inline ScanOutcome scanProfile(Vessamund::ProfileDictionaryScanner& scanner,
-                               Vessamund::DScanAreaImpl& area, unsigned long budget,
-                               bool planned, std::string const& matchLog = "",
-                               std::string const& scoreList = "",
-                               Vessamund::ProgressCb* progress = nullptr) {
+// The whole dictionary scan from given strings.
+inline ScanOutcome scanWith(Vessamund::DictionaryScannerImpl& scanner,
+                            Vessamund::DScanAreaImpl& area, unsigned long budget,
+                            std::string const& matchLog = "", std::string const& scoreList = "",
+                            Vessamund::ProgressCb* progress = nullptr) {
   ScanOutcome o{0, matchLog, scoreList};
-  o.score = planned ? scanner.scan(&area, budget, progress, o.matchLog, o.scoreList)
-                    : Vessamund::internal::ProfileScanAccess::scanReference(
-                          scanner, &area, budget, progress, o.matchLog, o.scoreList);
+  o.score = scanner.scan(&area, budget, progress, o.matchLog, o.scoreList);
   return o;
 }
 
-// Both whole scans, without a progress callback and with one that polls
+// Both whole scans, planned (`scanner` itself) and reference (`reference`,
+// its reference twin), without a progress callback and with one that polls
 // before every item; "" when they agree (the polls included), else both
 // outcomes.
-inline std::string compareScans(Vessamund::ProfileDictionaryScanner& scanner,
+inline std::string compareScans(Vessamund::DictionaryScannerImpl& scanner,
+                                Vessamund::DictionaryScannerImpl& reference,
                                 Vessamund::DScanAreaImpl& area, unsigned long budget,
                                 std::string const& matchLog = "") {
   for (bool polled : {false, true}) {
     CountingProgress pa, pb;
-    ScanOutcome const a =
-        scanProfile(scanner, area, budget, true, matchLog, "", polled ? &pa : nullptr);
+    ScanOutcome const a = scanWith(scanner, area, budget, matchLog, "", polled ? &pa : nullptr);
     ScanOutcome const b =
-        scanProfile(scanner, area, budget, false, matchLog, "", polled ? &pb : nullptr);
+        scanWith(reference, area, budget, matchLog, "", polled ? &pb : nullptr);
     if (a.score == b.score && a.matchLog == b.matchLog && a.scoreList == b.scoreList &&
         pa.polls == pb.polls) {
       continue;
@@ -110,6 +108,15 @@ inline std::string compareScans(Vessamund::ProfileDictionaryScanner& scanner,
     return out.str();
   }
   return "";
+}
+
+// The same, against a reference twin made for the call.
+inline std::string compareScans(Vessamund::DictionaryScannerImpl& scanner,
+                                Vessamund::DScanAreaImpl& area, unsigned long budget,
+                                std::string const& matchLog = "") {
+  Vessamund::Ref<Vessamund::DictionaryScannerImpl> const reference =
+      Vessamund::internal::referenceScanner(&scanner);
+  return compareScans(scanner, *reference.get(), area, budget, matchLog);
 }
 
 }  // namespace vmund_test
