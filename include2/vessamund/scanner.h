@@ -73,9 +73,9 @@ class ProfileDictionaryScanner : public DictionaryScannerImpl {
   // through. Always returns 1.
   int add_pattern(__vmund_dictionary_item const* record);
 
-  // Appends an item made elsewhere (a copy of the handle). The one-pass plan
-  // knows nothing of such an item: it reads every part it selects, as an
-  // item of its own making would.
+  // Appends an item made elsewhere (a copy of the handle). The one pass
+  // knows nothing of such an item (it may be a host's own class): it runs
+  // its own scan over every part, as without the pass.
   // REQUIRES: `item` is bound to an item.
   void addItem(Ref<DictionaryItemImpl> const& item);
 

@@ -1,11 +1,10 @@
 // One dictionary scanned over a message: its items in order until the score
 // reaches the threshold, with the caller's progress callback between items
 // and the score and match records at the end.
+#include <atomic>
 #include <climits>
 #include <cstdio>
 #include <ctime>
-
-#include <atomic>
 #include <vector>
 
 #include "items/kinds/pattern_kind.h"
@@ -46,7 +45,9 @@ class ProfileContents {
     for (auto& item : items) item = Ref<DictionaryItemImpl>();
   }
 
+  // Adds both or neither: only the reservation can fail.
   void append(Ref<DictionaryItemImpl> const& item, PatternKind const* kind) {
+    kinds.reserve(kinds.size() + 1);
     items.push_back(item);
     kinds.push_back(kind);
     dropPlan();

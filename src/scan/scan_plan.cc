@@ -102,8 +102,8 @@ std::unique_ptr<ScanPlan> ScanPlan::build(std::vector<Ref<DictionaryItemImpl>> c
       continue;
     }
     DictionaryItemImpl const& item = *ref.get();
-    Prefilter const prefilter = kinds[i]->prefilter;
-    if (prefilter == Prefilter::kLiteral) {
+    Prefilter const kindPrefilter = kinds[i]->prefilter;
+    if (kindPrefilter == Prefilter::kLiteral) {
       entry.kind = Entry::kContain;
       // Every occurrence, so that the part's count can be taken from the
       // pass. An empty word is found everywhere; it needs no pass.
@@ -112,20 +112,20 @@ std::unique_ptr<ScanPlan> ScanPlan::build(std::vector<Ref<DictionaryItemImpl>> c
             SetPattern{setLiteral(item.pattern, true), 0},
             Signal{SignalKind::kCount, static_cast<uint32_t>(item.pattern.size()), 0, kNoLead});
       }
-    } else if (prefilter == Prefilter::kWildcard) {
+    } else if (kindPrefilter == Prefilter::kWildcard) {
       entry.kind = Entry::kWildcard;
       std::string const superset = wildcardSuperset(item.pattern.c_str());
       if (!superset.empty()) {
         entry.signal = collector.add(SetPattern{superset, kSetSingleMatch},
                                      Signal{SignalKind::kPresence, 0, 0, kNoLead});
       }
-    } else if (prefilter == Prefilter::kExpression) {
+    } else if (kindPrefilter == Prefilter::kExpression) {
       entry.kind = Entry::kRegex;
       SetPattern prefilter;
       if (regexPrefilter(static_cast<DictionaryRegex const&>(item), &prefilter)) {
         entry.signal = collector.add(prefilter, Signal{SignalKind::kPresence, 0, 0, kNoLead});
       }
-    } else if (prefilter == Prefilter::kIdentifier) {
+    } else if (kindPrefilter == Prefilter::kIdentifier) {
       uint16_t const code = kinds[i]->code;
       entry.kind = Entry::kIdentifier;
       entry.code = code;
