@@ -14,6 +14,11 @@ namespace vmund {
 // One message ready to scan.
 struct Message {
   std::string id;  // the input's name, with "#N" appended for the N-th message of an mbox
+  // What a mail administrator finds the message by, decoded to UTF-8 ("" when
+  // the message has no such header): Message-ID without its angle brackets,
+  // From as written, Subject.
+  std::string messageId, from, subject;
+  bool notMail = false;  // readMailOrText() took the input whole as text
   MessageArea area;
 };
 
@@ -64,6 +69,14 @@ struct ReadOptions {
 // Every message of an mbox gets the extractor's limits afresh.
 ReadResult readMessages(std::string const& bytes, std::string const& name,
                         ReadOptions const& options);
+
+// As readMessages(), but input that cannot be read as mail (no header line)
+// is one message with `notMail` set whose whole text (as UTF-8 with LF line
+// ends, like every part) is one body part, so that breaking the format hides
+// nothing. Only empty input is an error. `vmund scan` and the milter both
+// read their input this way.
+ReadResult readMailOrText(std::string const& bytes, std::string const& name,
+                          ReadOptions const& options = ReadOptions());
 
 }  // namespace vmund
 

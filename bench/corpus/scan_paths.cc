@@ -10,11 +10,11 @@ char const* pathName(ScanPath path) {
   return path == ScanPath::kPlanned ? "planned" : "reference";
 }
 
-Vessamund::Ref<Vessamund::DictionaryScannerImpl> scannerFor(ScanPath path, ScannerName const& scanner) {
+Vessamund::Ref<Vessamund::DictionaryScannerImpl> scannerFor(ScanPath path, vmund::ScannerRequest const& scanner) {
   Vessamund::DictionaryFactory* factory = Vessamund::DictionaryFactory::instance();
   Vessamund::Ref<Vessamund::DictionaryScannerImpl> planned =
-      scanner.group ? factory->createGroupScanner(scanner.name)
-                    : factory->createProfileScanner(scanner.name);
+      scanner.source == vmund::ScannerRequest::kGroup ? factory->createGroupScanner(scanner.name)
+                                                      : factory->createProfileScanner(scanner.name);
   if (path == ScanPath::kPlanned) return planned;
   return Vessamund::internal::referenceScanner(planned.get());
 }

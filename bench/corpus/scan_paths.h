@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "host/scanner_request.h"
 #include "vessamund/VmundRefcounted"
 #include "vessamund/scanner.h"
 
@@ -17,17 +18,11 @@ enum class ScanPath { kPlanned, kReference };
 // "planned" or "reference".
 char const* pathName(ScanPath path);
 
-// What to scan with: a dictionary or a group of the configuration database.
-struct ScannerName {
-  std::string name;
-  bool group = false;
-};
-
 // The scanner that `path` scans `scanner` with, built while nothing is
 // timed: the cached dictionary or group scanner of
 // DictionaryFactory::instance(), or its reference twin. Empty when the
 // factory returns nothing.
-Vessamund::Ref<Vessamund::DictionaryScannerImpl> scannerFor(ScanPath path, ScannerName const& scanner);
+Vessamund::Ref<Vessamund::DictionaryScannerImpl> scannerFor(ScanPath path, vmund::ScannerRequest const& scanner);
 
 }  // namespace vmund_bench
 
