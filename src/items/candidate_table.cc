@@ -31,6 +31,7 @@ void CandidateTable::reset(Signal const* signals, uint32_t signalCount) {
   countsComplete_ = false;
   complete_ = false;
   full_ = false;
+  keepPlaces_ = false;
 }
 
 void CandidateTable::beginPart(uint32_t ordinal, char const* text, uint32_t length,
@@ -78,11 +79,20 @@ bool CandidateTable::count(uint32_t signal, uint32_t end) {
   if (c.part != part_) {
     if (sumsOf_[signal] == kNoRecord) {
       sumsOf_[signal] = static_cast<uint32_t>(sums_.size());
-      sums_.resize(sums_.size() + kMaxMasks, 0);
+      sums_.resize(sums_.size() + kSumsStride, 0);
       found_.push_back(signal);
+      // Its first reported end is its first counted occurrence: a later,
+      // smaller end makes the signal inexact, and places are then unused.
+      if (keepPlaces_ && end >= signals_[signal].length) {
+        sums_[sumsOf_[signal] + kFirstSlot] =
+            uint64_t{part_} << 32 | (end - signals_[signal].length);
+      }
     }
     c = PartCount{part_, 0, 0, 0};
     counted_.push_back(signal);
+    if (keepPlaces_ && sumsOf_[signal] != kInexact) {
+      sums_[sumsOf_[signal] + kPartsSlot] |= uint64_t{1} << (part_ < 63 ? part_ : 63);
+    }
   }
   // Occurrences of one literal all have its length, so taking them in order
   // of their ends is taking them in order of their starts: the first one
@@ -223,6 +233,16 @@ CountTotals CandidateTable::Cursor::totals(uint16_t scanArea) const {
     if ((table_->masks_[m] & scanArea) != 0) t.count += table_->sums_[sums + m];
   }
   return t;
+}
+
+CountPlaces CandidateTable::Cursor::places() const {
+  uint32_t const sums = table_->sumsOf_[signal_];
+  if (!table_->keepPlaces_ || sums == kNoRecord || sums == kInexact) {
+    return CountPlaces{false, 0, 0, 0};
+  }
+  uint64_t const first = table_->sums_[sums + kFirstSlot];
+  return CountPlaces{true, static_cast<uint32_t>(first >> 32), static_cast<uint32_t>(first),
+                     table_->sums_[sums + kPartsSlot]};
 }
 
 bool CandidateTable::Cursor::readsPart(uint32_t ordinal) const {

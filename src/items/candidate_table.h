@@ -67,6 +67,20 @@ struct CountTotals {
   bool readParts;
 };
 
+// Where a kCount signal's occurrences lie, kept only while the table keeps
+// places (CandidateTable::keepPlaces): the part of the first one and where it
+// starts, and which parts hold any (bit i: part i, for i < 63; bit 63: some
+// part from 63 on). Only good when totals() needs no part read again.
+struct CountPlaces {
+  bool known;
+  uint32_t firstPart;
+  uint32_t firstStart;
+  uint64_t parts;
+  bool mayHold(uint32_t ordinal) const {
+    return (parts >> (ordinal < 63 ? ordinal : 63)) & 1u;
+  }
+};
+
 // Per-thread working memory of planned scans: reset at the start of every
 // scan, grown on demand and never shrunk, so a warmed-up thread scans without
 // allocating. Bounded whatever the message: at most kMaxWorkingBytes plus
@@ -108,6 +122,9 @@ class CandidateTable {
   // Starts a pass over a message for `signals` (borrowed until the next
   // reset). Every part counts as unknown until the pass has covered it.
   void reset(Signal const* signals, uint32_t signalCount);
+  // Before a pass: whether kCount signals also note where their occurrences
+  // lie (Cursor::places), for a scan that records findings. Off by reset.
+  void keepPlaces(bool keep) { keepPlaces_ = keep; }
 
   // Pass, in part order: beginPart (with the part's bytes, borrowed until
   // endPart, and the mask the part is selected with), the engine's matches
@@ -159,6 +176,9 @@ class CandidateTable {
     // With totals: whether part `ordinal` is left out of them, to be read
     // the full way.
     bool readsPart(uint32_t ordinal) const;
+    // With totals that read no part: where the occurrences lie, when the
+    // pass kept places.
+    CountPlaces places() const;
 
    private:
     CandidateTable const* table_ = nullptr;
@@ -221,8 +241,13 @@ class CandidateTable {
   // kCount signals: per signal, this part's count and the index of its sums
   // (kNoRecord: none yet; kInexact: the engine reported its occurrences out
   // of order, so its parts read the full way); the signals counted in this
-  // part; kMaxMasks sums per signal, one per entry of masks_.
+  // part; kMaxMasks sums per signal, one per entry of masks_, then the
+  // places slots: the first occurrence (part << 32 | start) and the parts
+  // bitmap of CountPlaces.
   static constexpr uint32_t kInexact = UINT32_MAX - 1;
+  static constexpr uint32_t kFirstSlot = kMaxMasks;
+  static constexpr uint32_t kPartsSlot = kMaxMasks + 1;
+  static constexpr uint32_t kSumsStride = kMaxMasks + 2;
   std::vector<PartCount> partCounts_;
   std::vector<uint32_t> sumsOf_;
   std::vector<uint32_t> counted_;
@@ -246,6 +271,7 @@ class CandidateTable {
   bool complete_ = false;          // ... and kept every record
   bool full_ = false;              // stopped at part_
   bool inUse_ = false;
+  bool keepPlaces_ = false;
 };
 
 }  // namespace internal

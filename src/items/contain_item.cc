@@ -1,6 +1,7 @@
 // The plain-word item: non-overlapping, case-insensitive substring counts.
 #include "vessamund/contain_item.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "items/finding_hook.h"
@@ -78,11 +79,12 @@ char const* findFolded(char const* from, char const* end, char const* needle, si
 
 // countInPart with every occurrence reported to `findings`, found with
 // findFolded up to the part's first zero byte, as strcasestr would.
+// `skip`: bytes at the part's start known to hold no occurrence.
 unsigned long locateInPart(DScanAreaPart const& part, char const* needle, size_t needleLength,
-                           unsigned long wanted, FindingHook& findings) {
+                           unsigned long wanted, FindingHook& findings, uint32_t skip = 0) {
   if (needleLength == 0) return countInPart(part.text, needle, 0, wanted, &findings);
   char const* const end = part.text + strnlen(part.text, part.length);
-  char const* cursor = part.text;
+  char const* cursor = part.text + std::min<size_t>(skip, static_cast<size_t>(end - part.text));
   unsigned long count = 0;
   while (count < wanted) {
     char const* hit = findFolded(cursor, end, needle, needleLength);
@@ -120,12 +122,23 @@ unsigned long scanContain(DictionaryItemImpl const& item, DScanAreaImpl* area,
     unsigned long const target =
         !totals.readParts && totals.count < maxCount ? static_cast<unsigned long>(totals.count)
                                                      : maxCount;
+    // When the pass counted every part, it also noted where the word's
+    // occurrences lie: parts without any, and the text before the first,
+    // are not searched again.
+    CountPlaces const places =
+        totals.readParts ? CountPlaces{false, 0, 0, 0} : hints->places();
     unsigned long found = 0;
     PartSelector selector(item.scan_area, /*skipAfterHit=*/false);
+    uint32_t ordinal = 0;
     for (DScanAreaPart* part = area->first(); part != nullptr && found < target;
-         part = area->next()) {
+         part = area->next(), ++ordinal) {
       if (!selector.select(*part) || part->text == nullptr) continue;
-      found += locateInPart(*part, needle, needleLength, target - found, *findings);
+      uint32_t skip = 0;
+      if (places.known) {
+        if (ordinal < places.firstPart || !places.mayHold(ordinal)) continue;
+        if (ordinal == places.firstPart) skip = places.firstStart;
+      }
+      found += locateInPart(*part, needle, needleLength, target - found, *findings, skip);
     }
     return itemScore(found, item.weight);
   }

@@ -7,6 +7,7 @@
 #include <string>
 #include <utility>
 
+#include "items/finding_hook.h"
 #include "items/regex_prefilter.h"
 #include "items/wildcard_superset.h"
 #include "items/item_scan.h"
@@ -230,6 +231,9 @@ void PlannedScan::pass() {
   passed_ = true;
   CandidateTable& table = *table_;
   table.reset(plan_->signals_.data(), static_cast<uint32_t>(plan_->signals_.size()));
+  // Words that record findings look again for where their occurrences are:
+  // let them skip the parts and the leading text that hold none.
+  table.keepPlaces(FindingHook::current() != nullptr);
   PatternSet const* set = plan_->set_.get();
   if (set != nullptr && !set->prepareThread()) {
     table.stopAt(0);  // no scratch: every part reads the full way

@@ -79,6 +79,15 @@ TEST(Findings, EachItemKindReportsWhatCounted) {
        10, "0:3:-:0:ab|0:3:-:0:ab"},
       {"part positions count unselected parts", {{3, "zz", 1, 2, 0}},
        {{"zz", 1}, {"zz", 2}}, 100, "0:3:-:1:zz"},
+      // The planned scan notes where a word's occurrences lie and looks
+      // again only there: after a part without any, after the text before
+      // the first, after a near miss and an overlap.
+      {"word places: parts without it, text before it",
+       {{3, "zz", 1, 1, 0}},
+       {{"ab", 1}, {"z z zz zzz", 1}, {"none", 1}, {"Zz", 1}}, 100,
+       "0:3:-:1:zz|0:3:-:1:zz|0:3:-:3:Zz"},
+      {"word places: unselected parts hold it first", {{3, "zz", 1, 1, 0}},
+       {{"zz", 2}, {"x", 1}, {"xzz", 1}}, 100, "0:3:-:2:zz"},
   };
   for (Row const& row : rows) {
     SCOPED_TRACE(row.why);
@@ -97,6 +106,23 @@ TEST(Findings, EachItemKindReportsWhatCounted) {
       EXPECT_GT(o.score, 0u);
     }
   }
+}
+
+// Past 63 parts a word's noted places no longer tell parts apart: the
+// occurrences there are still all found, in order.
+TEST(Findings, WordPlacesPastManyParts) {
+  vmund_test::TestArea area;
+  std::vector<Part> parts;
+  for (int i = 0; i < 80; ++i) {
+    parts.push_back({i == 5 || i == 62 || i == 63 || i == 70 ? "x zz" : "none", 1});
+    area.add(parts.back().text, parts.back().flags);
+  }
+  Ref<Vessamund::DictionaryScannerImpl> scanner(
+      vmund_test::makeScanner({{3, "zz", 1, 1, 0}}, "D"));
+  FindingList list(64);
+  FindingScope asking(list);
+  vmund_test::scanWith(*scanner.get(), area, 100);
+  EXPECT_EQ(describe(list, parts), "0:3:-:5:zz|0:3:-:62:zz|0:3:-:63:zz|0:3:-:70:zz");
 }
 
 // A group keeps only the member whose records it reports.
