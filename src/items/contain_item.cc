@@ -79,11 +79,13 @@ char const* findFolded(char const* from, char const* end, char const* needle, si
 
 // countInPart with every occurrence reported to `findings`, found with
 // findFolded up to the part's first zero byte, as strcasestr would.
-// `skip`: bytes at the part's start known to hold no occurrence.
+// `skip`: bytes at the part's start known to hold no occurrence; `noNul`:
+// the part is known to hold no zero byte, so its end need not be looked for.
 unsigned long locateInPart(DScanAreaPart const& part, char const* needle, size_t needleLength,
-                           unsigned long wanted, FindingHook& findings, uint32_t skip = 0) {
+                           unsigned long wanted, FindingHook& findings, uint32_t skip = 0,
+                           bool noNul = false) {
   if (needleLength == 0) return countInPart(part.text, needle, 0, wanted, &findings);
-  char const* const end = part.text + strnlen(part.text, part.length);
+  char const* const end = part.text + (noNul ? part.length : strnlen(part.text, part.length));
   char const* cursor = part.text + std::min<size_t>(skip, static_cast<size_t>(end - part.text));
   unsigned long count = 0;
   while (count < wanted) {
@@ -124,7 +126,7 @@ unsigned long scanContain(DictionaryItemImpl const& item, DScanAreaImpl* area,
                                                      : maxCount;
     // When the pass counted every part, it also noted where the word's
     // occurrences lie: parts without any, and the text before the first,
-    // are not searched again.
+    // are not searched again; and none of the parts holds a zero byte.
     CountPlaces const places =
         totals.readParts ? CountPlaces{false, 0, 0, 0} : hints->places();
     unsigned long found = 0;
@@ -138,7 +140,8 @@ unsigned long scanContain(DictionaryItemImpl const& item, DScanAreaImpl* area,
         if (ordinal < places.firstPart || !places.mayHold(ordinal)) continue;
         if (ordinal == places.firstPart) skip = places.firstStart;
       }
-      found += locateInPart(*part, needle, needleLength, target - found, *findings, skip);
+      found += locateInPart(*part, needle, needleLength, target - found, *findings, skip,
+                            /*noNul=*/places.known);
     }
     return itemScore(found, item.weight);
   }
