@@ -374,6 +374,8 @@ ReadResult readMessages(std::string const& bytes, std::string const& name) {
     ++n;
     Message m;
     m.id = mbox ? name + "#" + std::to_string(n) : name;
+    m.offset = mbox ? static_cast<size_t>(g_mime_parser_get_mbox_marker_offset(parser.get()))
+                    : start;
     TreeWalker(m.area).message(msg.get(), false);
     result.messages.push_back(std::move(m));
     if (!mbox) break;

@@ -1,0 +1,95 @@
+// A policy's scanners, loaded once from its definition, and the scans that
+// run them over mail or text.
+#ifndef VMUND_PYTHON_NATIVE_LOADED_POLICY_H_
+#define VMUND_PYTHON_NATIVE_LOADED_POLICY_H_
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "python/native/finding_record.h"
+#include "python/native/policy_definition.h"
+#include "vessamund/VmundRefcounted"
+#include "vessamund/scanner.h"
+
+namespace vmund {
+
+class MessageArea;
+
+namespace python {
+
+// A definition that names what cannot be loaded (no database, a missing
+// template file, bad rows). The message is the one `vmund scan` prints.
+class PolicyError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Input that holds no mail (empty, no header line). The message is the
+// message host's.
+class MessageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+struct ScannerOutcome {
+  unsigned long score = 0;
+  bool reached = false;  // score >= the policy's threshold
+  std::string scoreRecord;
+  std::string matchRecord;
+  // What matched and where; `findingsReported` stays false while the library
+  // gives no findings, so that "none reported" never reads as "none found".
+  bool findingsReported = false;
+  std::vector<FindingRecord> findings;
+};
+
+struct PartInfo {
+  uint16_t kind;
+  std::string label;
+  uint64_t bytes;
+};
+
+struct MessageOutcome {
+  std::string id;       // as `vmund scan` names it: NAME, or NAME#N in an mbox
+  size_t offset = 0;    // where the message starts in the input
+  std::vector<PartInfo> parts;
+  std::vector<std::pair<std::string, std::string>> skipped;  // label, MIME type
+  bool timedOut = false;
+  std::vector<ScannerOutcome> results;  // one per scanner, in definition order
+  std::string headers;  // the decoded header block ("Name: value" lines), "" if none
+};
+
+// Immutable once built: any number of threads may scan with one instance at
+// once (each scan has its own area and deadline; scanners are shared).
+class LoadedPolicy {
+ public:
+  // Loads every scanner of `definition` through the library's factory. Holds
+  // a process-wide lock while it does, since the database folder and the
+  // template paths are process-wide settings (restored afterwards). Throws
+  // PolicyError; `warnings` receives what loads but is suspicious (a
+  // dictionary without items, an expression that does not compile).
+  LoadedPolicy(PolicyDefinition definition, std::vector<std::string>& warnings);
+
+  PolicyDefinition const& definition() const { return definition_; }
+
+  // Reads `bytes` as mail (one message, or every message of an mbox) and
+  // scans each message with every scanner. `name` names the input in ids.
+  // Throws MessageError when the input holds no mail. Takes no Python lock.
+  std::vector<MessageOutcome> scanMail(std::string const& bytes, std::string const& name) const;
+
+  // Scans `text` (UTF-8) as one part of `kind`.
+  MessageOutcome scanText(std::string text, uint16_t kind) const;
+
+ private:
+  MessageOutcome scanArea(MessageArea& area) const;
+
+  PolicyDefinition definition_;
+  std::vector<Vessamund::Ref<Vessamund::DictionaryScannerImpl>> scanners_;
+};
+
+}  // namespace python
+}  // namespace vmund
+
+#endif  // VMUND_PYTHON_NATIVE_LOADED_POLICY_H_

@@ -1,0 +1,191 @@
+// The result classes of the Python module; see result_objects.h.
+#include "python/native/result_objects.h"
+
+#include <pybind11/stl.h>
+
+#include "host/message_area.h"
+
+namespace py = pybind11;
+
+namespace vmund {
+namespace python {
+namespace {
+
+struct Part {
+  int kind;
+  std::string area;
+  std::string label;
+  uint64_t bytes;
+};
+
+struct ScannerResult {
+  std::string scanner;
+  std::string source;
+  unsigned long threshold;
+  unsigned long score;
+  bool reached;
+  std::string scoreRecord;
+  std::string matchRecord;
+  py::object findings;
+};
+
+struct MessageResult {
+  std::string id;
+  size_t offset;
+  std::vector<Part> parts;
+  std::vector<std::pair<std::string, std::string>> skipped;
+  bool timedOut;
+  std::vector<ScannerResult> results;
+  std::string headers;
+};
+
+py::dict findingDict(FindingRecord const& f) {
+  py::dict d;
+  d["dictionary"] = f.dictionary;
+  d["item"] = f.item;
+  d["kind"] = f.kind;
+  d["part"] = f.part;
+  d["part_label"] = f.partLabel;
+  d["start"] = f.start;
+  d["end"] = f.end;
+  d["masked"] = f.masked;
+  return d;
+}
+
+// The object `vmund scan --json` writes for this message, without "file".
+py::dict toDict(MessageResult const& m) {
+  py::dict d;
+  d["message"] = m.id;
+  py::list parts;
+  for (Part const& p : m.parts) {
+    py::dict pd;
+    pd["kind"] = p.kind;
+    pd["area"] = p.area;
+    pd["label"] = p.label;
+    pd["bytes"] = p.bytes;
+    parts.append(pd);
+  }
+  d["parts"] = parts;
+  py::list skipped;
+  for (auto const& s : m.skipped) {
+    py::dict sd;
+    sd["label"] = s.first;
+    sd["type"] = s.second;
+    skipped.append(sd);
+  }
+  d["skipped"] = skipped;
+  d["timed_out"] = m.timedOut;
+  py::list results;
+  for (ScannerResult const& r : m.results) {
+    py::dict rd;
+    rd["scanner"] = r.scanner;
+    rd["source"] = r.source;
+    rd["threshold"] = r.threshold;
+    rd["score"] = r.score;
+    rd["reached"] = r.reached;
+    rd["score_record"] = r.scoreRecord;
+    rd["match_record"] = r.matchRecord;
+    results.append(rd);
+  }
+  d["results"] = results;
+  return d;
+}
+
+}  // namespace
+
+py::object findingsToPython(ScannerOutcome const& outcome) {
+  if (!outcome.findingsReported) return py::none();
+  py::list out;
+  for (FindingRecord const& f : outcome.findings)
+    out.append(py::cast(f));
+  return out;
+}
+
+py::object toPython(MessageOutcome outcome, PolicyDefinition const& definition) {
+  MessageResult m;
+  m.id = std::move(outcome.id);
+  m.offset = outcome.offset;
+  for (PartInfo& p : outcome.parts)
+    m.parts.push_back({p.kind, partKindName(p.kind), std::move(p.label), p.bytes});
+  m.skipped = std::move(outcome.skipped);
+  m.timedOut = outcome.timedOut;
+  for (size_t i = 0; i < outcome.results.size(); ++i) {
+    ScannerOutcome& r = outcome.results[i];
+    ScannerSpec const& spec = definition.scanners[i];
+    m.results.push_back({spec.name, describe(spec), definition.threshold, r.score, r.reached,
+                         std::move(r.scoreRecord), std::move(r.matchRecord),
+                         findingsToPython(r)});
+  }
+  m.headers = std::move(outcome.headers);
+  return py::cast(std::move(m));
+}
+
+void bindResultObjects(py::module_& m) {
+  py::class_<Part>(m, "Part", "One scanned part of a message.")
+      .def_readonly("kind", &Part::kind, "1 body, 2 attachment, 4 header block, 8 HTML twin.")
+      .def_readonly("area", &Part::area, "The kind's name: body, attachment, header, ...")
+      .def_readonly("label", &Part::label, "A file name or MIME type.")
+      .def_readonly("bytes", &Part::bytes, "Length of the part's UTF-8 text.")
+      .def("__repr__", [](Part const& p) {
+        return "<Part " + p.area + " " + p.label + " " + std::to_string(p.bytes) + " bytes>";
+      });
+
+  py::class_<FindingRecord>(m, "Finding", R"doc(
+One match: which item of which dictionary, what kind of identifier, in which
+part, where (start and end count code points of the part's text, as Python
+strings do), and the matched value masked.)doc")
+      .def_readonly("dictionary", &FindingRecord::dictionary)
+      .def_readonly("item", &FindingRecord::item)
+      .def_readonly("kind", &FindingRecord::kind)
+      .def_readonly("part", &FindingRecord::part)
+      .def_readonly("part_label", &FindingRecord::partLabel)
+      .def_readonly("start", &FindingRecord::start)
+      .def_readonly("end", &FindingRecord::end)
+      .def_readonly("masked", &FindingRecord::masked)
+      .def("to_dict", &findingDict);
+
+  py::class_<ScannerResult>(m, "ScannerResult", "What one scanner found in one message.")
+      .def_readonly("scanner", &ScannerResult::scanner, "The dictionary, group or template name.")
+      .def_readonly("source", &ScannerResult::source, "dictionary, group or template NUMBER.")
+      .def_readonly("threshold", &ScannerResult::threshold)
+      .def_readonly("score", &ScannerResult::score)
+      .def_readonly("reached", &ScannerResult::reached, "score >= threshold.")
+      .def_readonly("score_record", &ScannerResult::scoreRecord, "The library's score record.")
+      .def_readonly("match_record", &ScannerResult::matchRecord, "The library's match record.")
+      .def_readonly("findings", &ScannerResult::findings,
+                    "Findings (list of Finding), or None when the library reports none.")
+      .def("__repr__", [](ScannerResult const& r) {
+        return "<ScannerResult " + r.source + " " + r.scanner + " score=" +
+               std::to_string(r.score) + (r.reached ? " reached>" : ">");
+      });
+
+  py::class_<MessageResult>(m, "MessageResult", "Every scanner's result for one message.")
+      .def_readonly("id", &MessageResult::id, "NAME, or NAME#N for the N-th message of an mbox.")
+      .def_readonly("offset", &MessageResult::offset, "Where the message starts in the input (bytes).")
+      .def_readonly("parts", &MessageResult::parts)
+      .def_readonly("skipped", &MessageResult::skipped,
+                    "(label, MIME type) of each attachment that is not text and was not scanned.")
+      .def_readonly("timed_out", &MessageResult::timedOut,
+                    "The time budget cut a scan short: scores are partial.")
+      .def_readonly("results", &MessageResult::results, "One per scanner, in the policy's order.")
+      .def_readonly("headers", &MessageResult::headers,
+                    "The decoded header block, one \"Name: value\" line per header.")
+      .def_property_readonly(
+          "reached",
+          [](MessageResult const& m) {
+            for (ScannerResult const& r : m.results)
+              if (r.reached) return true;
+            return false;
+          },
+          "True when any scanner reached the threshold.")
+      .def("to_dict", &toDict,
+           "The object `vmund scan --json` writes for this message, without \"file\".")
+      .def("__repr__", [](MessageResult const& m) {
+        std::string s = "<MessageResult " + m.id;
+        for (ScannerResult const& r : m.results) s += " " + r.scanner + "=" + std::to_string(r.score);
+        return s + ">";
+      });
+}
+
+}  // namespace python
+}  // namespace vmund
