@@ -1,0 +1,105 @@
+"""Running a bulk scan on a Dask cluster: plan the tasks, hand them out, and
+write each task's records once as they come back."""
+import json
+import logging
+import os
+import sys
+import time
+from typing import Any, Dict, List, Optional, Sequence, TextIO
+
+import vessamund
+
+from .plan import Task, list_inputs
+from .results import ResultsWriter, header, summarize
+from .tasks import DEFAULT_MAX_BYTES, scan_task, split_task
+
+
+class ProgressBar:
+    """One line on a terminal, redrawn at most ten times a second."""
+
+    def __init__(self, total: int, stream: TextIO, enabled: bool) -> None:
+        self.total, self.stream, self.enabled = total, stream, enabled
+        self.start = time.monotonic()
+        self.last = 0.0
+
+    def show(self, done: int, messages: int, force: bool = False) -> None:
+        now = time.monotonic()
+        if not self.enabled or (not force and now - self.last < 0.1):
+            return
+        self.last = now
+        width = 30
+        filled = width * done // max(self.total, 1)
+        rate = messages / max(now - self.start, 1e-9)
+        self.stream.write("\r[%s%s] %d/%d tasks  %d messages  %.0f messages/s "
+                          % ("#" * filled, "-" * (width - filled), done, self.total,
+                             messages, rate))
+        self.stream.flush()
+
+    def finish(self) -> None:
+        if self.enabled:
+            self.stream.write("\n")
+            self.stream.flush()
+
+
+def connect(scheduler: Optional[str], workers: Optional[int], security: Any) -> Any:
+    """A client of the cluster at `scheduler`, or of a new local cluster of
+    `workers` single-threaded worker processes (default: one per core) whose
+    scheduler listens on loopback only."""
+    from distributed import Client, LocalCluster
+    if scheduler:
+        return Client(scheduler, security=security, timeout="30s")
+    cluster = LocalCluster(n_workers=workers or os.cpu_count() or 1, threads_per_worker=1,
+                           processes=True, host="127.0.0.1", dashboard_address=None,
+                           silence_logs=logging.ERROR)
+    return Client(cluster)
+
+
+def run_scan(client: Any, policy: "vessamund.Policy", archives: Sequence[str], out: str,
+             chunk_bytes: int, resume: bool, progress: bool,
+             max_bytes: int = DEFAULT_MAX_BYTES, err: TextIO = sys.stderr) -> Dict[str, Any]:
+    """Scans every message under `archives` into the results file `out` and
+    writes its summary beside it (OUT.summary.json). Returns the summary,
+    with "failed_tasks" for tasks that failed on every try (a resumed run
+    tries them again)."""
+    from distributed import as_completed
+    writer = ResultsWriter(out, header(policy.definition, chunk_bytes), resume)
+    try:
+        inputs = list_inputs(archives)
+        big = [t for t in inputs if not t.error and os.path.isfile(t.path)
+               and os.path.getsize(t.path) > chunk_bytes]
+        tasks: List[Task] = [t for t in inputs if t not in big]
+        if big:
+            for ranges in client.gather(client.map(split_task, big, chunk_bytes=chunk_bytes,
+                                                   pure=False)):
+                tasks.extend(ranges)
+        todo = [t for t in tasks if t.key not in writer.done_keys]
+        bar = ProgressBar(len(todo), err, progress)
+        started = time.monotonic()
+        futures = client.map(scan_task, todo, policy=policy, max_bytes=max_bytes,
+                             pure=False, retries=2)
+        done = messages = failed = 0
+        for future in as_completed(futures):
+            try:
+                result = future.result()
+            except Exception as e:  # the task failed on every try
+                failed += 1
+                err.write("vmund-bulk: a task failed: %s\n" % e)
+                continue
+            finally:
+                done += 1
+            if writer.add(result["key"], result["records"]):
+                messages += sum("error" not in r for r in result["records"])
+            bar.show(done, messages)
+        bar.show(done, messages, force=True)
+        bar.finish()
+        seconds = time.monotonic() - started
+    finally:
+        writer.close()
+    summary = summarize(out, seconds, len(client.scheduler_info()["workers"]))
+    summary["scanned_now"] = messages
+    summary["messages_per_second"] = round(messages / seconds, 1) if seconds > 0 else None
+    summary["failed_tasks"] = failed
+    with open(out + ".summary.json", "w", encoding="utf-8") as f:
+        json.dump(summary, f, indent=2)
+        f.write("\n")
+    return summary
