@@ -89,7 +89,7 @@ def _scan(a: argparse.Namespace) -> int:
         client = connect(a.scheduler, a.workers, security)
         summary = run_scan(client, policy, a.archives, a.out, int(a.chunk_size * (1 << 20)),
                            a.resume, progress, int(a.max_size * (1 << 20)))
-    except (ResultsError, OSError) as e:
+    except (ResultsError, OSError, RuntimeError) as e:
         sys.stderr.write("vmund-bulk scan: %s\n" % e)
         return 2
     finally:

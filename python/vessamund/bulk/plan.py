@@ -86,7 +86,10 @@ def split_mbox(path: str, chunk_bytes: int) -> List[Task]:
             for m in marks:
                 at = base + m
                 if at - start >= chunk_bytes and count > 0:
-                    ranges.append(Task(path, start, at, first))
+                    # The newline before "From " belongs to the separator, not
+                    # to the message before it: the range stops short of it,
+                    # as GMime's reading of the whole file does.
+                    ranges.append(Task(path, start, at - 1, first))
                     start, first, count = at, first + count, 0
                 count += 1
             pos += len(block)

@@ -54,6 +54,31 @@ def connect(scheduler: Optional[str], workers: Optional[int], security: Any) -> 
     return Client(cluster)
 
 
+def check_workers(client: Any, wait_seconds: float = 60) -> int:
+    """Waits for a worker and checks that every worker can import this
+    package (a task it cannot unpickle would end the worker). Returns the
+    number of workers; raises RuntimeError saying which worker lacks what."""
+    try:
+        client.wait_for_workers(1, timeout=wait_seconds)
+    except Exception:
+        raise RuntimeError("the cluster has no worker (waited %d s)" % wait_seconds)
+
+    # Defined here so that it travels by value: the workers may not have the
+    # package that would hold it.
+    def probe() -> str:
+        try:
+            import vessamund.bulk.tasks  # noqa: F401
+            return ""
+        except Exception as e:  # pragma: no cover - runs on the worker
+            return "%s: %s" % (type(e).__name__, e)
+
+    problems = {w: p for w, p in client.run(probe).items() if p}
+    if problems:
+        raise RuntimeError("workers cannot import the vessamund module (install it where the "
+                           "workers run): " + "; ".join("%s: %s" % kv for kv in sorted(problems.items())))
+    return len(client.scheduler_info()["workers"])
+
+
 def run_scan(client: Any, policy: "vessamund.Policy", archives: Sequence[str], out: str,
              chunk_bytes: int, resume: bool, progress: bool,
              max_bytes: int = DEFAULT_MAX_BYTES, err: TextIO = sys.stderr) -> Dict[str, Any]:
@@ -62,6 +87,7 @@ def run_scan(client: Any, policy: "vessamund.Policy", archives: Sequence[str], o
     with "failed_tasks" for tasks that failed on every try (a resumed run
     tries them again)."""
     from distributed import as_completed
+    check_workers(client)
     writer = ResultsWriter(out, header(policy.definition, chunk_bytes), resume)
     try:
         inputs = list_inputs(archives)
