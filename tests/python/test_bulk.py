@@ -77,7 +77,7 @@ def bulk(args, **kw):
 
 def scan_args(address, db_dir, paths, out):
     return ["scan", "--scheduler", address, "--db-dir", db_dir, *SCANNERS, "--out", out,
-            "--chunk-size", "0.005", *paths]
+            "--chunk-size", "0.005", "--batch-size", "0.05", *paths]
 
 
 def records(out):

@@ -40,6 +40,8 @@ def _parser() -> argparse.ArgumentParser:
                    help="refuse single files larger than this (64); mbox files are split instead")
     s.add_argument("--chunk-size", type=float, default=32, metavar="MB",
                    help="mbox files larger than this are split into ranges of about this size (32)")
+    s.add_argument("--batch-size", type=float, default=4, metavar="MB",
+                   help="inputs handed to a worker at a time, in MB of mail (4)")
     s.add_argument("--scheduler", metavar="ADDRESS",
                    help="a running cluster's scheduler, tcp://HOST:8786 or tls://HOST:8786 "
                    "(default: a local cluster, scheduler on 127.0.0.1)")
@@ -88,7 +90,8 @@ def _scan(a: argparse.Namespace) -> int:
     try:
         client = connect(a.scheduler, a.workers, security)
         summary = run_scan(client, policy, a.archives, a.out, int(a.chunk_size * (1 << 20)),
-                           a.resume, progress, int(a.max_size * (1 << 20)))
+                           a.resume, progress, int(a.max_size * (1 << 20)),
+                           int(a.batch_size * (1 << 20)))
     except (ResultsError, OSError, RuntimeError) as e:
         sys.stderr.write("vmund-bulk scan: %s\n" % e)
         return 2

@@ -11,7 +11,32 @@ import vessamund
 
 from .plan import Task, list_inputs
 from .results import ResultsWriter, header, summarize
-from .tasks import DEFAULT_MAX_BYTES, scan_task, split_task
+from .tasks import DEFAULT_MAX_BYTES, scan_batch, split_task
+
+# A batch is closed at this many bytes or tasks.
+BATCH_BYTES = 4 << 20
+BATCH_TASKS = 200
+
+
+def batches(tasks: Sequence[Task], max_bytes: int = BATCH_BYTES,
+            max_tasks: int = BATCH_TASKS) -> List[List[Task]]:
+    """Groups tasks in order into batches of about `max_bytes` of input."""
+    out: List[List[Task]] = []
+    size = 0
+    for t in tasks:
+        if t.end is not None:
+            n = t.end - t.start
+        else:
+            try:
+                n = os.path.getsize(t.path)
+            except OSError:
+                n = 0
+        if not out or size + n > max_bytes or len(out[-1]) >= max_tasks:
+            out.append([])
+            size = 0
+        out[-1].append(t)
+        size += n
+    return out
 
 
 class ProgressBar:
@@ -81,7 +106,8 @@ def check_workers(client: Any, wait_seconds: float = 60) -> int:
 
 def run_scan(client: Any, policy: "vessamund.Policy", archives: Sequence[str], out: str,
              chunk_bytes: int, resume: bool, progress: bool,
-             max_bytes: int = DEFAULT_MAX_BYTES, err: TextIO = sys.stderr) -> Dict[str, Any]:
+             max_bytes: int = DEFAULT_MAX_BYTES, batch_bytes: int = BATCH_BYTES,
+             err: TextIO = sys.stderr) -> Dict[str, Any]:
     """Scans every message under `archives` into the results file `out` and
     writes its summary beside it (OUT.summary.json). Returns the summary,
     with "failed_tasks" for tasks that failed on every try (a resumed run
@@ -101,20 +127,20 @@ def run_scan(client: Any, policy: "vessamund.Policy", archives: Sequence[str], o
         todo = [t for t in tasks if t.key not in writer.done_keys]
         bar = ProgressBar(len(todo), err, progress)
         started = time.monotonic()
-        futures = client.map(scan_task, todo, policy=policy, max_bytes=max_bytes,
+        futures = client.map(scan_batch, batches(todo, batch_bytes), policy=policy, max_bytes=max_bytes,
                              pure=False, retries=2)
         done = messages = failed = 0
         for future in as_completed(futures):
             try:
-                result = future.result()
-            except Exception as e:  # the task failed on every try
+                results = future.result()
+            except Exception as e:  # the batch failed on every try
                 failed += 1
                 err.write("vmund-bulk: a task failed: %s\n" % e)
                 continue
-            finally:
+            for result in results:
                 done += 1
-            if writer.add(result["key"], result["records"]):
-                messages += sum("error" not in r for r in result["records"])
+                if writer.add(result["key"], result["records"]):
+                    messages += sum("error" not in r for r in result["records"])
             bar.show(done, messages)
         bar.show(done, messages, force=True)
         bar.finish()
