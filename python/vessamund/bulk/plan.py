@@ -10,8 +10,11 @@ _READ_BLOCK = 8 << 20
 
 class Task(NamedTuple):
     """One unit of work: `path` whole (end None), or the byte range
-    [start, end) of an mbox file, whose first message is number `first`."""
+    [start, end) of an mbox file, whose first message is number `first`.
+    `path` is absolute, since workers may run in another folder or on
+    another machine; results name the file as it was given (`name`)."""
     path: str
+    name: str
     start: int = 0
     end: Optional[int] = None
     first: int = 1
@@ -27,6 +30,10 @@ def _is_maildir(path: str) -> bool:
     return all(os.path.isdir(os.path.join(path, d)) for d in ("cur", "new", "tmp"))
 
 
+def _task(name: str, error: str = "") -> Task:
+    return Task(os.path.abspath(name), name, error=error)
+
+
 def list_inputs(paths: Iterable[str]) -> List[Task]:
     """Every regular file under `paths`, in the order `vmund scan` takes them:
     arguments in order, folders recursively in name order. A Maildir's tmp/
@@ -38,7 +45,7 @@ def list_inputs(paths: Iterable[str]) -> List[Task]:
         try:
             names = sorted(os.listdir(d))
         except OSError as e:
-            out.append(Task(d, error="cannot read the directory: " + e.strerror))
+            out.append(_task(d, error="cannot read the directory: " + e.strerror))
             return
         maildir = _is_maildir(d)
         for n in names:
@@ -49,23 +56,24 @@ def list_inputs(paths: Iterable[str]) -> List[Task]:
                 if not (maildir and n == "tmp"):
                     walk(p)
             elif os.path.isfile(p):
-                out.append(Task(p))
+                out.append(_task(p))
 
     for p in paths:
         if os.path.isdir(p):
             before = len(out)
             walk(p)
             if len(out) == before:
-                out.append(Task(p, error="no files found in the directory"))
+                out.append(_task(p, error="no files found in the directory"))
         else:
-            out.append(Task(p))
+            out.append(_task(p))
     return out
 
 
-def split_mbox(path: str, chunk_bytes: int) -> List[Task]:
+def split_mbox(whole: Task, chunk_bytes: int) -> List[Task]:
     """Cuts the mbox file `path` into ranges of about `chunk_bytes`, each
     starting at a "From " line, numbering messages as `vmund scan` does
     (NAME#1, NAME#2, ...). Reads the file once, block by block."""
+    path = whole.path
     ranges: List[Task] = []
     start, first, count, pos = 0, 1, 0, 0
     # The previous block's last 5 bytes: a 6-byte "\nFrom " mark across two
@@ -89,10 +97,10 @@ def split_mbox(path: str, chunk_bytes: int) -> List[Task]:
                     # The newline before "From " belongs to the separator, not
                     # to the message before it: the range stops short of it,
                     # as GMime's reading of the whole file does.
-                    ranges.append(Task(path, start, at - 1, first))
+                    ranges.append(whole._replace(start=start, end=at - 1, first=first))
                     start, first, count = at, first + count, 0
                 count += 1
             pos += len(block)
             tail = data[-len(MBOX_MARK):]
-    ranges.append(Task(path, start, pos, first))
+    ranges.append(whole._replace(start=start, end=pos, first=first))
     return ranges

@@ -71,10 +71,17 @@ def connect(scheduler: Optional[str], workers: Optional[int], security: Any) -> 
     `workers` single-threaded worker processes (default: one per core) whose
     scheduler listens on loopback only."""
     from distributed import Client, LocalCluster
+    # Dask's notes on its own housekeeping (stale worker folders) are noise
+    # on a command's terminal.
+    logging.getLogger("distributed").setLevel(logging.WARNING)
     if scheduler:
         return Client(scheduler, security=security, timeout="30s")
+    # Every process's HTTP endpoints (health, metrics) start even without a
+    # dashboard: keep them on loopback too, on free ports.
     cluster = LocalCluster(n_workers=workers or os.cpu_count() or 1, threads_per_worker=1,
-                           processes=True, host="127.0.0.1", dashboard_address=None,
+                           processes=True, host="127.0.0.1", dashboard_address="127.0.0.1:0",
+                           scheduler_kwargs={"dashboard": False},
+                           worker_dashboard_address="127.0.0.1:0",
                            silence_logs=logging.ERROR)
     return Client(cluster)
 

@@ -44,10 +44,10 @@ def metadata(headers: str) -> Dict[str, Any]:
 def message_record(task: Task, result: "vessamund.MessageResult", number: Optional[int]) -> Dict[str, Any]:
     """One line of the results file: `vmund scan --json`'s object for the
     message, its place in the file, its findings and its metadata."""
-    rec = {"file": task.path}
+    rec = {"file": task.name}
     rec.update(result.to_dict())
     if number is not None:
-        rec["message"] = "%s#%d" % (task.path, number)
+        rec["message"] = "%s#%d" % (task.name, number)
     rec["offset"] = task.start + result.offset
     for out, r in zip(rec["results"], result.results):
         out["findings"] = None if r.findings is None else [f.to_dict() for f in r.findings]
@@ -74,15 +74,15 @@ def scan_task(task: Task, policy: "vessamund.Policy", max_bytes: int = DEFAULT_M
     for an input that holds no mail one {"file", "error"} record as `vmund
     scan --json` writes it."""
     if task.error:
-        return {"key": task.key, "records": [{"file": task.path, "error": task.error}]}
+        return {"key": task.key, "records": [{"file": task.name, "error": task.error}]}
     try:
         data = read_range(task, max_bytes)
-        results = policy.scan_messages(data, task.path)
+        results = policy.scan_messages(data, task.name)
     except OSError as e:
         error = "cannot open: " + (e.strerror or str(e))
-        return {"key": task.key, "records": [{"file": task.path, "error": error}]}
+        return {"key": task.key, "records": [{"file": task.name, "error": error}]}
     except (ValueError, vessamund.MessageError) as e:
-        return {"key": task.key, "records": [{"file": task.path, "error": str(e)}]}
+        return {"key": task.key, "records": [{"file": task.name, "error": str(e)}]}
     split = task.end is not None
     records = [message_record(task, r, task.first + i if split else None)
                for i, r in enumerate(results)]
@@ -104,6 +104,6 @@ def split_task(task: Task, chunk_bytes: int) -> List[Task]:
         with open(task.path, "rb") as f:
             if f.read(5) != b"From ":
                 return [task]
-        return split_mbox(task.path, chunk_bytes)
+        return split_mbox(task, chunk_bytes)
     except OSError:
         return [task]  # the scan reports the problem
