@@ -68,13 +68,13 @@ class ResultsWriter:
         os.replace(tmp, path)
         self._out: IO[str] = open(path, "a", encoding="utf-8")
 
-    def add(self, key: str, records: List[Dict[str, Any]]) -> bool:
-        """Writes one task's records and its closing line, unless that task is
-        done already (a task that ran twice). Returns whether it wrote."""
+    def add(self, key: str, text: str) -> bool:
+        """Writes one task's lines (its records, then its closing line),
+        unless that task is done already (a task that ran twice). Returns
+        whether it wrote."""
         if key in self.done_keys:
             return False
-        text = "".join(json.dumps(dict(r, task=key), ensure_ascii=False) + "\n" for r in records)
-        self._out.write(text + json.dumps({"task_done": key, "records": len(records)}) + "\n")
+        self._out.write(text)
         self._out.flush()
         self.done_keys.add(key)
         return True

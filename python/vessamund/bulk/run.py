@@ -146,8 +146,8 @@ def run_scan(client: Any, policy: "vessamund.Policy", archives: Sequence[str], o
                 continue
             for result in results:
                 done += 1
-                if writer.add(result["key"], result["records"]):
-                    messages += sum("error" not in r for r in result["records"])
+                if writer.add(result["key"], result["text"]):
+                    messages += result["messages"]
             bar.show(done, messages)
         bar.show(done, messages, force=True)
         bar.finish()

@@ -1,7 +1,8 @@
 """What a worker does with one task: read its bytes, scan every message, and
 return one JSON-ready record per message."""
-import email.utils
+import json
 import os
+import re
 from typing import Any, Dict, List, Optional
 
 import vessamund
@@ -16,29 +17,43 @@ def _megabytes(n: int) -> str:
     return "%.1f MB" % (n / (1 << 20))
 
 
-def _domain(address: str) -> str:
-    return address.rpartition("@")[2].strip().strip(">").lower() if "@" in address else ""
+_MONTHS = {m: i + 1 for i, m in enumerate(
+    "jan feb mar apr may jun jul aug sep oct nov dec".split())}
+# "[Day, ]DD Mon YYYY ..." of RFC 5322 (two-digit years as it reads them).
+_DATE = re.compile(r"(\d{1,2})\s+([A-Za-z]{3})[A-Za-z]*\.?\s+(\d{2,4})\b")
+_DOMAIN = re.compile(r"@([A-Za-z0-9](?:[A-Za-z0-9._-]*[A-Za-z0-9])?)")
+
+
+def _month(date: str) -> Optional[str]:
+    m = _DATE.search(date)
+    if not m or m.group(2).lower() not in _MONTHS:
+        return None
+    year = int(m.group(3))
+    if len(m.group(3)) < 4:
+        year += 2000 if year < 50 else 1900
+    return "%04d-%02d" % (year, _MONTHS[m.group(2).lower()])
 
 
 def metadata(headers: str) -> Dict[str, Any]:
     """The month (YYYY-MM of Date:) and the sender and recipient domains: what
-    the report counts. Addresses themselves are not kept."""
-    fields: Dict[str, List[str]] = {}
-    for line in headers.splitlines():
+    the report counts. Addresses themselves are not kept. (A regular
+    expression, not the email package's parser: this runs for every message
+    and the full parser would cost more than the scan.)"""
+    month, sender = None, None
+    rcpts = set()
+    for line in headers.split("\n"):
         name, sep, value = line.partition(":")
-        if sep:
-            fields.setdefault(name.strip().lower(), []).append(value.strip())
-    month = None
-    for d in fields.get("date", [])[:1]:
-        try:
-            month = email.utils.parsedate_to_datetime(d).strftime("%Y-%m")
-        except (TypeError, ValueError, IndexError, OverflowError):
-            month = None
-    senders = [_domain(a) for _, a in email.utils.getaddresses(fields.get("from", [])[:1])]
-    rcpts = sorted({_domain(a) for _, a in email.utils.getaddresses(
-        fields.get("to", []) + fields.get("cc", []))} - {""})
-    return {"month": month, "from_domain": (senders[0] if senders else "") or None,
-            "to_domains": rcpts}
+        if not sep:
+            continue
+        name = name.lower()
+        if name == "date" and month is None:
+            month = _month(value)
+        elif name == "from" and sender is None:
+            found = _DOMAIN.findall(value)
+            sender = found[-1].lower() if found else ""
+        elif name in ("to", "cc"):
+            rcpts.update(d.lower() for d in _DOMAIN.findall(value))
+    return {"month": month, "from_domain": sender or None, "to_domains": sorted(rcpts)}
 
 
 def message_record(task: Task, result: "vessamund.MessageResult", number: Optional[int]) -> Dict[str, Any]:
@@ -91,9 +106,20 @@ def scan_task(task: Task, policy: "vessamund.Policy", max_bytes: int = DEFAULT_M
 
 def scan_batch(tasks: List[Task], policy: "vessamund.Policy",
                max_bytes: int = DEFAULT_MAX_BYTES) -> List[Dict[str, Any]]:
-    """scan_task for each of `tasks`: small files travel in batches, so that
-    the scheduler hands out a few tasks a second per worker, not hundreds."""
-    return [scan_task(t, policy, max_bytes) for t in tasks]
+    """scan_task for each of `tasks` (small files travel in batches, so that
+    the scheduler hands out a few tasks a second per worker, not hundreds),
+    each as {"key", "text", "messages"}: its lines of the results file,
+    ready to write, so that the one client does no per-message work."""
+    out = []
+    for t in tasks:
+        r = scan_task(t, policy, max_bytes)
+        key, records = r["key"], r["records"]
+        text = "".join(json.dumps(dict(rec, task=key), ensure_ascii=False) + "\n"
+                       for rec in records)
+        text += json.dumps({"task_done": key, "records": len(records)}) + "\n"
+        out.append({"key": key, "text": text,
+                    "messages": sum("error" not in rec for rec in records)})
+    return out
 
 
 def split_task(task: Task, chunk_bytes: int) -> List[Task]:
