@@ -38,10 +38,10 @@ def _parser() -> argparse.ArgumentParser:
                    help="seconds each message may take, 0 for no limit (10)")
     s.add_argument("--max-size", type=float, default=64, metavar="MB",
                    help="refuse single files larger than this (64); mbox files are split instead")
-    s.add_argument("--chunk-size", type=float, default=32, metavar="MB",
-                   help="mbox files larger than this are split into ranges of about this size (32)")
-    s.add_argument("--batch-size", type=float, default=4, metavar="MB",
-                   help="inputs handed to a worker at a time, in MB of mail (4)")
+    s.add_argument("--chunk-size", type=float, default=8, metavar="MB",
+                   help="mbox files larger than this are split into ranges of about this size (8)")
+    s.add_argument("--batch-size", type=float, default=2, metavar="MB",
+                   help="inputs handed to a worker at a time, in MB of mail (2)")
     s.add_argument("--scheduler", metavar="ADDRESS",
                    help="a running cluster's scheduler, tcp://HOST:8786 or tls://HOST:8786 "
                    "(default: a local cluster, scheduler on 127.0.0.1)")
