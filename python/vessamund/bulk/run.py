@@ -134,7 +134,7 @@ def run_scan(client: Any, policy: "vessamund.Policy", archives: Sequence[str], o
         todo = [t for t in tasks if t.key not in writer.done_keys]
         bar = ProgressBar(len(todo), err, progress)
         cpu_before = client.run(time.process_time)
-        started = time.monotonic()
+        started, client_cpu = time.monotonic(), time.process_time()
         futures = client.map(scan_batch, batches(todo, batch_bytes), policy=policy, max_bytes=max_bytes,
                              pure=False, retries=2)
         done = messages = failed = 0
@@ -152,7 +152,7 @@ def run_scan(client: Any, policy: "vessamund.Policy", archives: Sequence[str], o
             bar.show(done, messages)
         bar.show(done, messages, force=True)
         bar.finish()
-        seconds = time.monotonic() - started
+        seconds, client_cpu = time.monotonic() - started, time.process_time() - client_cpu
         cpu_after = client.run(time.process_time)
     finally:
         writer.close()
@@ -164,6 +164,7 @@ def run_scan(client: Any, policy: "vessamund.Policy", archives: Sequence[str], o
     # machine wall-clock rates say more about the neighbours than about us.
     cpu = sum(cpu_after[w] - cpu_before[w] for w in cpu_after if w in cpu_before)
     summary["worker_cpu_seconds"] = round(cpu, 3)
+    summary["client_cpu_seconds"] = round(client_cpu, 3)
     summary["messages_per_worker_cpu_second"] = round(messages / cpu, 1) if cpu > 0 else None
     with open(out + ".summary.json", "w", encoding="utf-8") as f:
         json.dump(summary, f, indent=2)
