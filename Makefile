@@ -1,12 +1,13 @@
 # Entry points. `make check` is the one command CI runs: it installs what is
 # missing, builds, runs every test, the milter behind a real Postfix, the
 # database tests against a real MariaDB server, the thread tests under
-# ThreadSanitizer, every test under ASan+UBSan, and each fuzzer for a minute.
+# ThreadSanitizer, every test under ASan+UBSan, and each fuzzer over its kept
+# inputs and a fixed number of mutations.
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE ?= cmake
 BUILD ?= build
 
-.PHONY: all bootstrap build test check asan-build asan tsan mariadb-check demo bench fuzz clean milter-e2e python python-install
+.PHONY: all bootstrap build test check asan-build asan tsan mariadb-check demo bench fuzz fuzz-long clean milter-e2e python python-install
 
 all: build
 
@@ -84,16 +85,28 @@ milter-e2e: bootstrap build
 	timeout 600 scripts/milter-e2e $(BUILD)
 
 # ThreadSanitizer over the tests that scan, copy and drop handles and clean
-# the caches from many threads at once (tests/CMakeLists.txt lists them).
+# the caches from many threads at once (tests/CMakeLists.txt lists them),
+# then `vmund scan -j 4` over the mail corpus and vmund-milter under
+# concurrent miltertest clients and a reload (scripts/tsan-e2e).
 tsan:
 	$(CMAKE) -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	  -DVMUND_SANITIZE=thread -DVMUND_BUILD_BENCH=OFF -DVMUND_BUILD_CLI=OFF
-	$(CMAKE) --build build-tsan -j$(JOBS) --target vmund_thread_tests
+	  -DVMUND_SANITIZE=thread -DVMUND_BUILD_BENCH=OFF -DVMUND_BUILD_CLI=ON
+	$(CMAKE) --build build-tsan -j$(JOBS) --target vmund_thread_tests vmund vmund-milter
 	TSAN_OPTIONS=halt_on_error=1 build-tsan/tests/vmund_thread_tests
+	scripts/tsan-e2e build-tsan
 
-# libFuzzer targets with ASan + UBSan, each for FUZZ_SECONDS, FUZZ_JOBS at a
-# time, from the sanitized tree of `make asan` (which builds them too).
-FUZZ_SECONDS ?= 60
+# libFuzzer targets with ASan + UBSan, FUZZ_JOBS at a time, from the
+# sanitized tree of `make asan` (which builds them too). `make fuzz` (CI) is
+# the same on every run: every kept regression input and seed, then
+# FUZZ_RUNS mutations per target from the fixed seed FUZZ_SEED. `make
+# fuzz-long` is a random campaign of FUZZ_SECONDS per target; its finds are
+# kept in build-asan/fuzz-finds/ for data/fuzz-regressions/.
+FUZZ_RUNS ?= 2000
+FUZZ_SEED ?= 1
+FUZZ_SECONDS ?= 300
 FUZZ_JOBS ?= $(JOBS)
 fuzz: asan-build
-	FUZZ_JOBS=$(FUZZ_JOBS) scripts/run-fuzzers build-asan $(FUZZ_SECONDS)
+	FUZZ_JOBS=$(FUZZ_JOBS) FUZZ_SEED=$(FUZZ_SEED) scripts/run-fuzzers build-asan --runs $(FUZZ_RUNS)
+
+fuzz-long: asan-build
+	FUZZ_JOBS=$(FUZZ_JOBS) scripts/run-fuzzers build-asan --seconds $(FUZZ_SECONDS)

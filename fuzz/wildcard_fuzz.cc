@@ -13,7 +13,7 @@
 #include <string>
 
 #include "items/wildcard_match.h"
-#include "support/wildcard_reference.h"
+#include "wildcard_reference.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-// A growable byte buffer (base-library stand-in). Used where a pattern is
+// A growable byte buffer. Used where a pattern is
 // rewritten at configuration time; never on the scan path.
 #ifndef VESSAMUND_BUFFER_H_
 #define VESSAMUND_BUFFER_H_

@@ -1,5 +1,5 @@
-// Base-library stand-ins that the whole library uses: the exception type the
-// library throws at configuration time, and the unsigned minimum.
+// Two basics the whole library uses: the exception type the library throws
+// at configuration time, and the unsigned minimum.
 #ifndef VESSAMUND_EXCEPTION_H_
 #define VESSAMUND_EXCEPTION_H_
 

@@ -9,11 +9,11 @@
 extern "C" {
 #endif
 
-// Points at the host's configuration block. The library's stand-in points it
-// at a zero-filled block of VMUND_HOST_BLOCK_SIZE bytes; a host may point it
-// elsewhere before its first factory call. The factory tests and clears bit
-// value 4 of the 32-bit word at byte offset 300400 (the reload flag) and
-// touches nothing else.
+// Points at the host's configuration block. Until a host says otherwise it
+// points at a zero-filled block of the library's own, VMUND_HOST_BLOCK_SIZE
+// bytes long; a host may point it elsewhere before its first factory call.
+// The factory tests and clears bit value 4 of the 32-bit word at byte offset
+// 300400 (the reload flag) and touches nothing else.
 extern void* nCfg_debug_zone;
 
 #ifdef __cplusplus

@@ -1,4 +1,4 @@
-// Base-library stand-ins: the exception type and the unsigned minimum.
+// The library's exception type and the unsigned minimum.
 #include "vessamund/exception.h"
 
 namespace Vessamund {

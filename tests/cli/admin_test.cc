@@ -9,6 +9,7 @@
 #include "admin/config_db.h"
 #include "admin/dict_csv.h"
 #include "admin/pattern_types.h"
+#include "support/scoped_env.h"
 #include "vmund/schema_sql.h"
 
 namespace {
@@ -57,16 +58,7 @@ TEST(DictCsv, ProblemsNameTheirLine) {
 
 class ConfigDbTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char tmpl[] = "/tmp/vmund-admin-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
-    ConfigDb::create(dir_, vmund::kSchemaSql);
-  }
-  void TearDown() override {
-    unlink(ConfigDb::pathIn(dir_).c_str());
-    rmdir(dir_.c_str());
-  }
+  void SetUp() override { ConfigDb::create(dir_, vmund::kSchemaSql); }
   static ItemRow row(int64_t no, std::string pattern) {
     ItemRow r;
     r.item_no = no;
@@ -78,7 +70,8 @@ class ConfigDbTest : public ::testing::Test {
     for (ItemRow const& r : rows) out.push_back(r.pattern);
     return out;
   }
-  std::string dir_;
+  vmund_test::TempDir tmp_;
+  std::string const dir_ = tmp_.dir();
 };
 
 TEST_F(ConfigDbTest, ItemsKeepTheirOrderThroughReplaceAndAppend) {

@@ -44,11 +44,7 @@ Outcome scan(std::vector<std::string> const& dbArgs) {
 
 class VmundDatabase : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dbs.exec("fe_content",
-             "insert into fe_dict_item (dict_name, item_no, pattern, pattern_weight, "
-             "pattern_scan_area) values ('Lunch', 1, 'vegetarian', 10, 255);");
-  }
+  void SetUp() override { dbs.addItem("Lunch", 1, "vegetarian", 10, 3, 255); }
   TestDb dbs;
 };
 

@@ -10,6 +10,7 @@
 #include <stdexcept>
 
 #include "admin/config_db.h"
+#include "support/scoped_env.h"
 #include "vmund/app.h"
 #include "vmund/scan_session.h"
 
@@ -41,9 +42,6 @@ void writeFile(std::string const& path, std::string const& text) {
 class VmundCommand : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/vmund-cmd-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
     ASSERT_EQ(vmund({"db", "init", "--db-dir", dir_}).status, 0);
     writeFile(dir_ + "/conf.csv",
               "pattern,pattern_type,pattern_weight,pattern_scan_area\n"
@@ -51,13 +49,13 @@ class VmundCommand : public ::testing::Test {
               "salary,word,5,1\n");
     ASSERT_EQ(vmund({"dict", "import", "--db-dir", dir_, "Conf", dir_ + "/conf.csv"}).status, 0);
   }
-  void TearDown() override { ASSERT_EQ(system(("rm -rf " + dir_).c_str()), 0); }
   Outcome scan(std::vector<std::string> extra) {
     std::vector<std::string> args{"scan", "--db-dir", dir_};
     args.insert(args.end(), extra.begin(), extra.end());
     return vmund(args);
   }
-  std::string dir_;
+  vmund_test::TempDir tmp_;
+  std::string const dir_ = tmp_.dir();
 };
 
 TEST_F(VmundCommand, ImportRejectsBadFilesWholeAndExportsInOrder) {
@@ -202,7 +200,7 @@ TEST_F(VmundCommand, ExceptionInAWorkerFailsOnlyItsInput) {
       return ScanSession::scanFile(path, scanners, deadline);
     }
   };
-  setenv("VMUND_DB_DIR", dir_.c_str(), 1);
+  vmund_test::ScopedEnv env("VMUND_DB_DIR", dir_.c_str());
   for (unsigned jobs : {1u, 3u}) {
     SCOPED_TRACE(std::to_string(jobs) + " threads");
     vmund::ScanSettings settings;
@@ -222,7 +220,6 @@ TEST_F(VmundCommand, ExceptionInAWorkerFailsOnlyItsInput) {
                         "04-encoded-subject.eml: 1", "05-planted-identifiers.eml: 1",
                         "06-thread.mbox: 2"}));
   }
-  unsetenv("VMUND_DB_DIR");
 }
 
 TEST(VmundCli, DemoScoresEverySample) {

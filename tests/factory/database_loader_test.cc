@@ -23,13 +23,6 @@ using vmund_test::itemsOf;
 using vmund_test::membersOf;
 using vmund_test::TestArea;
 
-// A SQL string literal.
-std::string lit(std::string const& s) {
-  std::string out = "'";
-  for (char c : s) out += c == '\'' ? std::string("''") : std::string(1, c);
-  return out + "'";
-}
-
 class DatabaseLoaderTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -38,17 +31,6 @@ class DatabaseLoaderTest : public ::testing::Test {
   }
   void TearDown() override { factory->clean(); }
 
-  // A plain-word row of weight `weight` over part kind 1.
-  void addWord(std::string const& dict, int itemNo, std::string const& word, int weight = 1) {
-    dbs.exec("fe_content", "insert into fe_dict_item (dict_name, item_no, pattern, pattern_type, "
-                           "pattern_weight, pattern_scan_area) values (" +
-                               lit(dict) + ", " + std::to_string(itemNo) + ", " + lit(word) +
-                               ", 3, " + std::to_string(weight) + ", 1);");
-  }
-  void addMember(std::string const& group, int memberNo, std::string const& dict) {
-    dbs.exec("fe_content", "insert into fe_dict_group_dictionaries values (" + lit(group) + ", " +
-                               std::to_string(memberNo) + ", " + lit(dict) + ");");
-  }
   unsigned long scan(Ref<DictionaryScannerImpl> const& scanner, std::string const& text) {
     TestArea area{{text, 1}};
     std::string matchLog, scoreList;
@@ -60,21 +42,21 @@ class DatabaseLoaderTest : public ::testing::Test {
 };
 
 TEST_F(DatabaseLoaderTest, SecondRequestIsACacheHit) {
-  addWord("D", 1, "alpha");
+  dbs.addItem("D", 1, "alpha");
   Ref<DictionaryScannerImpl> first = factory->createProfileScanner("D");
-  addWord("D", 2, "beta");  // not seen until the cache is emptied
+  dbs.addItem("D", 2, "beta");  // not seen until the cache is emptied
   Ref<DictionaryScannerImpl> second = factory->createProfileScanner("D");
   ASSERT_FALSE(first.empty());
   EXPECT_EQ(first.get(), second.get());
   EXPECT_EQ(itemsOf(second).size(), 1u);
   // A group and a dictionary of one name are separate entries.
-  addMember("D", 1, "D");
+  dbs.addMember("D", 1, "D");
   EXPECT_EQ(membersOf(factory->createGroupScanner("D")).size(), 1u);
   EXPECT_NE(factory->createProfileScanner("D").get(), first.get()) << "the group reloaded D";
 }
 
 TEST_F(DatabaseLoaderTest, HandleKeptAcrossCleanScansWithTheOldScanner) {
-  addWord("D", 1, "alpha", 2);
+  dbs.addItem("D", 1, "alpha", 2);
   Ref<DictionaryScannerImpl> old = factory->createProfileScanner("D");
   factory->clean();
   dbs.exec("fe_content", "update fe_dict_item set pattern = 'beta';");
@@ -87,8 +69,8 @@ TEST_F(DatabaseLoaderTest, HandleKeptAcrossCleanScansWithTheOldScanner) {
 }
 
 TEST_F(DatabaseLoaderTest, ReloadFlagEmptiesBothCachesOnTheNextRequest) {
-  addWord("D", 1, "alpha");
-  addMember("G", 1, "D");
+  dbs.addItem("D", 1, "alpha");
+  dbs.addMember("G", 1, "D");
   Ref<DictionaryScannerImpl> d1 = factory->createProfileScanner("D");
   Ref<DictionaryScannerImpl> g1 = factory->createGroupScanner("G");
   // A template number without a file caches "T" empty.
@@ -135,7 +117,7 @@ TEST_F(DatabaseLoaderTest, RowsBecomeItemsInItemOrderWithFieldsTruncated) {
                            "pattern_max_limit, pattern_status) values ('D', " +
                                std::to_string(r.itemNo) + ", " + r.values + ");");
   }
-  addWord("D", 9, std::string(300, 'p'));  // cut to 255
+  dbs.addItem("D", 9, std::string(300, 'p'));  // cut to 255
   EXPECT_EQ(itemsOf(factory->createProfileScanner("D")),
             (std::vector<ItemView>{
                 {"contain", "a", 2, 1, 0, false},
@@ -147,10 +129,10 @@ TEST_F(DatabaseLoaderTest, RowsBecomeItemsInItemOrderWithFieldsTruncated) {
 }
 
 TEST_F(DatabaseLoaderTest, GroupLoadsEveryMemberAfresh) {
-  addWord("D", 1, "alpha");
-  addMember("G", 1, "D");
-  addMember("G", 2, "Empty");  // no rows
-  addMember("G", 3, "D");
+  dbs.addItem("D", 1, "alpha");
+  dbs.addMember("G", 1, "D");
+  dbs.addMember("G", 2, "Empty");  // no rows
+  dbs.addMember("G", 3, "D");
   Ref<DictionaryScannerImpl> cachedBefore = factory->createProfileScanner("D");
   Ref<DictionaryScannerImpl> group = factory->createGroupScanner("G");
   auto members = membersOf(group);
@@ -170,7 +152,7 @@ TEST_F(DatabaseLoaderTest, FailingStatementCachesEmptyScanners) {
   ASSERT_FALSE(d.empty());
   EXPECT_TRUE(itemsOf(d).empty());
   dbs.exec("fe_content", vmund_test::readSchema());
-  addWord("D", 1, "alpha");
+  dbs.addItem("D", 1, "alpha");
   EXPECT_EQ(factory->createProfileScanner("D").get(), d.get());
   EXPECT_TRUE(membersOf(factory->createGroupScanner("G")).empty());
 }
@@ -178,8 +160,8 @@ TEST_F(DatabaseLoaderTest, FailingStatementCachesEmptyScanners) {
 TEST_F(DatabaseLoaderTest, HostileNamesCannotWidenTheStatement) {
   // Quotes must not end the literal early, nor may a backslash escape the
   // closing quote on a server that reads escapes.
-  addWord("D", 1, "alpha");
-  addMember("G", 1, "D");
+  dbs.addItem("D", 1, "alpha");
+  dbs.addMember("G", 1, "D");
   struct Row {
     std::string dict, group;
   } const rows[] = {
@@ -189,8 +171,8 @@ TEST_F(DatabaseLoaderTest, HostileNamesCannotWidenTheStatement) {
   };
   for (auto const& r : rows) {
     SCOPED_TRACE(r.dict);
-    addWord(r.dict, 1, "literal");
-    addMember(r.group, 1, r.dict);
+    dbs.addItem(r.dict, 1, "literal");
+    dbs.addMember(r.group, 1, r.dict);
     auto items = itemsOf(factory->createProfileScanner(r.dict));
     ASSERT_EQ(items.size(), 1u);
     EXPECT_EQ(items[0].pattern, "literal");
@@ -203,8 +185,8 @@ TEST_F(DatabaseLoaderTest, HostileNamesCannotWidenTheStatement) {
 }
 
 TEST_F(DatabaseLoaderTest, DatabaseStoppedAndBack) {
-  addWord("D", 1, "alpha");
-  addMember("G", 1, "D");
+  dbs.addItem("D", 1, "alpha");
+  dbs.addMember("G", 1, "D");
   Ref<DictionaryScannerImpl> before = factory->createProfileScanner("D");
   factory->clean();
 

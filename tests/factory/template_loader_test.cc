@@ -12,6 +12,7 @@
 
 #include "support/backend_test_db.h"
 #include "support/scanner_view.h"
+#include "support/scoped_env.h"
 #include "vessamund/factory.h"
 
 namespace {
@@ -27,16 +28,10 @@ using vmund_test::itemsOf;
 // the table and the caches back afterwards.
 class TemplateTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = "/tmp/vmund-tpl-XXXXXX";
-    ASSERT_NE(mkdtemp(&pattern[0]), nullptr);
-    dir_ = pattern;
-    factory->clean();
-  }
+  void SetUp() override { factory->clean(); }
   void TearDown() override {
     predefined_dictionary_file_paths = saved_;
     factory->clean();
-    std::filesystem::remove_all(dir_);
   }
   // Writes `content` to a file and points `number` at it.
   void install(unsigned short number, std::string const& content) {
@@ -53,7 +48,8 @@ class TemplateTest : public ::testing::Test {
 
  private:
   std::vector<std::string> saved_ = predefined_dictionary_file_paths;
-  std::string dir_;
+  vmund_test::TempDir tmp_;
+  std::string const dir_ = tmp_.dir();
   int files_ = 0;
 };
 
@@ -125,9 +121,8 @@ TEST_F(TemplateTest, EveryCallReadsTheFileAndReplacesTheEntry) {
 #ifdef VMUND_TEST_DB
 TEST_F(TemplateTest, TemplateAndDatabaseDictionariesShareOneName) {
   vmund_test::TestDb dbs;
-  dbs.exec("fe_content",
-           "insert into fe_dict_item (dict_name, item_no, pattern) values ('D', 1, 'db');"
-           "insert into fe_dict_item (dict_name, item_no, pattern) values ('E', 1, 'db');");
+  dbs.addItem("D", 1, "db");
+  dbs.addItem("E", 1, "db");
   install(521, "1=tpl\n");
   Ref<DictionaryScannerImpl> shadow = factory->createDictScanner(521, "D");
   EXPECT_EQ(factory->createProfileScanner("D").get(), shadow.get()) << "no database read";

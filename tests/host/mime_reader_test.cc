@@ -2,7 +2,6 @@
 // their decoded text reads like.
 #include "host/mime_reader.h"
 
-#include <glib.h>
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -87,12 +86,7 @@ TEST(MimeReader, DecodedTextReadsAsTheReaderSeesIt) {
             "1041,Priya Raman,512-44-8213,2021-02-01\n"
             "1042,Tomasz Wielgus,231-58-9047,2022-07-18\n"
             "1043,Hanna Lindqvist,478-20-6135,2023-11-06\n");
-  // A header name with bytes that are not UTF-8 is read like a value, and a
-  // lead byte past U+10FFFF does not pass for UTF-8.
-  std::string const header =
-      readMessages("From: a@example.org\nCo\x95nt: x\nX: \xf6\xbc\x90\x91\n\nb\n", "m")
-          .messages.at(0).area.text(0);
-  EXPECT_TRUE(g_utf8_validate(header.data(), static_cast<gssize>(header.size()), nullptr));
+  // Header names and lead bytes that are not UTF-8: mime_fuzz's kept inputs.
   // An encoded word that decodes to CRLF ("a\r\nb") keeps the header one line.
   EXPECT_EQ(readMessages("Subject: =?utf-8?B?YQ0KYg==?=\r\n\r\nx\r\n", "m").messages.at(0).area.text(0),
             "Subject: a b\n");

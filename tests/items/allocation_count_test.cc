@@ -60,4 +60,24 @@ void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { std::f
 
 namespace {
 
+// Every form of operator new, and the library's containers, go through the
+// counter: a counter that missed them would let every "nothing allocated"
+// test pass.
+TEST(AllocationCountTest, EveryFormOfNewCounts) {
+  struct alignas(64) Wide {
+    char c;
+  };
+  unsigned long const before = vmund_test::allocationCount();
+  int* volatile one = new int(1);
+  char* volatile many = new char[3];
+  int* volatile quiet = new (std::nothrow) int(2);
+  Wide* volatile wide = new Wide;
+  std::string text(100, 'x');
+  EXPECT_EQ(vmund_test::allocationCount(), before + 5);
+  delete one;
+  delete[] many;
+  delete quiet;
+  delete wide;
+}
+
 }  // namespace

@@ -1,13 +1,14 @@
 // The eighteen identifier detectors end to end on message text: what each
-// finds and refuses, which built-in expression it reports, how the budget and
-// the part rules bound the search, and the no-line-break flag.
+// finds and refuses, and the no-line-break flag. detector_fuzz holds every
+// report, and the expression it names, to the rules written out in
+// fuzz/detector_reference.h; its seeds carry these rows and one card of each
+// of the nine layouts.
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "items/identifier_scan.h"
-#include "items/predefined_patterns.h"
 #include "support/test_area.h"
 #include "vessamund/predefined_items.h"
 #include "vessamund/validators.h"
@@ -64,6 +65,23 @@ TEST(PredefinedItemsTest, FindsValidIdentifiersAndRefusesTheRest) {
       {"SIN, spaces", 256, "My SIN is 046 454 286, please keep it safe.", 1},
       {"SIN, sum off by one digit", 256, "My SIN is 046 454 287.", 0},
       {"SIN, first digit 8 never issued", 256, "SIN 846 454 286", 0},
+      // Where a number touches digits around it. Blank-separated: refused
+      // after a digit and its own blank run or a decimal mark, and before
+      // its own blank run or a decimal mark and a digit.
+      {"SIN after a digit and its own blank", 256, "9 046 454 286", 0},
+      {"SIN after a digit and two spaces", 256, "9  046 454 286", 1},
+      {"SIN after a digit and a full stop", 256, "1.046 454 286", 0},
+      {"SIN after a digit and a comma", 256, "1,046 454 286", 0},
+      {"SIN before its blank and a digit", 256, "046 454 286 7", 0},
+      {"SIN before two spaces and a digit", 256, "046 454 286  7", 1},
+      {"SIN before a comma and a digit", 256, "046 454 286,5", 0},
+      {"card continuing a number", 258, "Ref 5 4111 1111 1111 1111", 0},
+      // Unseparated: only a full stop joins it to a digit.
+      {"plain SIN after a digit and a full stop", 256, "1.046454286", 0},
+      {"plain SIN after a digit and a comma", 256, "1,046454286", 1},
+      {"plain SIN before a full stop and a digit", 256, "046454286.1", 0},
+      {"plain SIN before a comma and a digit", 256, "046454286,1", 1},
+      {"hyphenated SIN between decimal marks", 256, "1.046-454-286.5", 1},
       {"SSN, hyphens", 257, "SSN: 123-45-6789\r\nDOB: 1970-01-01", 1},
       {"SSN, unseparated", 257, "ssn 123456789", 0},
       {"SSN, area 000 / 666 / 9xx", 257, "000-12-3456 666-12-3456 912-34-5678", 0},
@@ -110,32 +128,6 @@ TEST(PredefinedItemsTest, FindsValidIdentifiersAndRefusesTheRest) {
     RecordingLogger logger;
     EXPECT_EQ(row.count, countIn(row.code, row.text, logger));
     EXPECT_EQ(row.count, logger.reports.size());
-  }
-}
-
-TEST(PredefinedItemsTest, EachCardLayoutReportedUnderItsOwnExpression) {
-  struct Row {
-    char const* text;
-    int expression;  // index into cc_expr
-  } rows[] = {
-      {"MasterCard 5555 5555 5555 4444 ok", 0},
-      {"Visa 4111-1111-1111-1111 ok", 1},
-      {"Amex 3782 822463 10005 ok", 2},
-      {"card 1800.123456.78905 ok", 3},
-      {"card 2131 123456 78904 ok", 3},
-      {"JCB 3530111333300000 ok", 4},
-      {"Diners 3056 930902 5904 ok", 5},
-      {"Diners 3852-000002-3237 ok", 6},
-      {"Discover 6011\t1111\t1111\t1117 ok", 7},
-      {"Discover 6500 1234 5678 0008 ok", 8},
-  };
-  for (Row const& row : rows) {
-    SCOPED_TRACE(row.text);
-    RecordingLogger logger;
-    EXPECT_EQ(1ul, countIn(258, row.text, logger));
-    ASSERT_EQ(1u, logger.reports.size());
-    // The identifier is the expression's own text, at the expression's address.
-    EXPECT_EQ(cc_expr[row.expression]->pattern().c_str(), logger.reports[0].pattern);
   }
 }
 

@@ -15,6 +15,7 @@
 #include "milter/message_scan.h"
 #include "milter/scanner_source.h"
 #include "admin/config_db.h"
+#include "support/scoped_env.h"
 #include "vessamund/factory.h"
 #include "vessamund/host_block.h"
 
@@ -51,17 +52,7 @@ Rule rule(Rule::Kind kind, std::string name, unsigned long threshold) {
 // A fresh database in a private folder, named by $VMUND_DB_DIR.
 class MilterScan : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/vmund-milter-test.XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-    ConfigDb::create(dir_, readFile(VMUND_SOURCE_DIR "/data/schema.sql"));
-    setenv("VMUND_DB_DIR", dir_.c_str(), 1);
-  }
-  void TearDown() override {
-    std::remove(ConfigDb::pathIn(dir_).c_str());
-    rmdir(dir_.c_str());
-  }
+  void SetUp() override { ConfigDb::create(dir_, readFile(VMUND_SOURCE_DIR "/data/schema.sql")); }
   // A source over `rules` after a first load that found nothing missing.
   static std::unique_ptr<ScannerSource> loaded(std::vector<Rule> const& rules) {
     auto source = std::make_unique<ScannerSource>(rules);
@@ -71,7 +62,9 @@ class MilterScan : public ::testing::Test {
     return source;
   }
 
-  std::string dir_;
+  vmund_test::TempDir tmp_;
+  std::string const dir_ = tmp_.dir();
+  vmund_test::ScopedEnv env_{"VMUND_DB_DIR", dir_.c_str()};
 };
 
 std::string const kCards =

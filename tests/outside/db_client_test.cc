@@ -12,10 +12,12 @@
 #include <string>
 #include <vector>
 
+#include "support/scoped_env.h"
 #include "vessamund/db_client.h"
 
 namespace {
 
+using vmund_test::ScopedEnv;
 using vmund_test::TestDb;
 using Rows = std::vector<std::vector<std::string>>;
 
@@ -129,32 +131,6 @@ TEST_F(DbClientTest, DoubleQuotedTextIsAStringUnlessAnsiQuotes) {
   EXPECT_EQ(query(connection, statement, 1, &status), Rows{});
   EXPECT_NE(status, 0) << "in ANSI_QUOTES mode the quotes name a column";
 }
-
-// Sets an environment variable (unsets it for null) for the life of the
-// object.
-class ScopedEnv {
- public:
-  ScopedEnv(char const* name, char const* value) : name_(name) {
-    char const* old = getenv(name);
-    hadOld_ = old != nullptr;
-    if (hadOld_) old_ = old;
-    if (value != nullptr)
-      setenv(name, value, 1);
-    else
-      unsetenv(name);
-  }
-  ~ScopedEnv() {
-    if (hadOld_)
-      setenv(name_, old_.c_str(), 1);
-    else
-      unsetenv(name_);
-  }
-
- private:
-  char const* name_;
-  std::string old_;
-  bool hadOld_ = false;
-};
 
 TEST(DbConnect, LoginFromTheEnvironmentOrElseTheOptionFiles) {
   TestDb dbs;

@@ -9,7 +9,10 @@
 //   suspend(), resume()  every database becomes unreachable, as with a
 //       stopped server (new connections fail), and comes back unchanged;
 //   dir()                a temporary directory of the test's own, for other
-//       files (template files, say).
+//       files (template files, say);
+//   addItem(dict, itemNo, pattern, weight, type, area), addMember(group,
+//       memberNo, dict)  one row of fe_content (plain word of weight 1 over
+//       part kind 1 unless told otherwise), names quoted as SQL literals.
 //
 // SQL must suit both: every column needs a type, and no SQLite functions or
 // pragmas. MariaDB sessions are set up to read strings and `||` as SQLite
@@ -20,17 +23,15 @@
 
 #if defined(VMUND_DB_CLIENT_SQLITE)
 
-#include <stdlib.h>
-
 #include "support/test_db.h"
 
 namespace vmund_test {
 
-class TestDb : public TestDbDir {
+class TestDbOfClient : public TestDbDir {
  public:
   // The directory of a stopped server: it does not exist.
-  void suspend() { setenv("VMUND_DB_DIR", (dir() + "/suspended").c_str(), 1); }
-  void resume() { setenv("VMUND_DB_DIR", dir().c_str(), 1); }
+  void suspend() { env_.set((dir() + "/suspended").c_str()); }
+  void resume() { env_.set(dir().c_str()); }
 };
 
 }  // namespace vmund_test
@@ -42,12 +43,41 @@ class TestDb : public TestDbDir {
 #include "support/mariadb_test_db.h"
 
 namespace vmund_test {
-
-class TestDb : public TestMariaDb {};
-
+using TestDbOfClient = TestMariaDb;
 }  // namespace vmund_test
 
 #define VMUND_TEST_DB 1
+
+#endif
+
+#ifdef VMUND_TEST_DB
+
+#include <string>
+
+namespace vmund_test {
+
+class TestDb : public TestDbOfClient {
+ public:
+  void addItem(std::string const& dict, int itemNo, std::string const& pattern, int weight = 1,
+               int type = 3, int area = 1) {
+    exec("fe_content", "insert into fe_dict_item (dict_name, item_no, pattern, pattern_type, "
+                       "pattern_weight, pattern_scan_area) values (" +
+                           literal(dict) + ", " + std::to_string(itemNo) + ", " +
+                           literal(pattern) + ", " + std::to_string(type) + ", " +
+                           std::to_string(weight) + ", " + std::to_string(area) + ");");
+  }
+  void addMember(std::string const& group, int memberNo, std::string const& dict) {
+    exec("fe_content", "insert into fe_dict_group_dictionaries values (" + literal(group) + ", " +
+                           std::to_string(memberNo) + ", " + literal(dict) + ");");
+  }
+  static std::string literal(std::string const& s) {
+    std::string out = "'";
+    for (char c : s) out += c == '\'' ? std::string("''") : std::string(1, c);
+    return out + "'";
+  }
+};
+
+}  // namespace vmund_test
 
 #endif
 

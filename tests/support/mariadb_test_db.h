@@ -10,26 +10,25 @@
 #include <mysql.h>
 #include <stdlib.h>
 
-#include <filesystem>
 #include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "support/schema_sql.h"
+#include "support/scoped_env.h"
 
 namespace vmund_test {
 
-class TestMariaDb {
+// dir(): a temporary directory of the object's own, for files beside the
+// databases.
+class TestMariaDb : public TempDir {
  public:
   // Drops every database but the server's own.
   TestMariaDb() {
     if (getenv("VMUND_DB_SOCKET") == nullptr || getenv("VMUND_TEST_MARIADB_DIR") == nullptr)
       throw std::runtime_error(
           "no test server: run under scripts/mariadb-test-server run (make mariadb-check)");
-    char const* tmp = getenv("TMPDIR");
-    dir_ = std::string(tmp != nullptr && *tmp ? tmp : "/tmp") + "/vmund-test-XXXXXX";
-    if (mkdtemp(&dir_[0]) == nullptr) throw std::runtime_error("mkdtemp failed");
     std::string drops;
     for (auto const& name : column("SHOW DATABASES")) {
       if (kServerOwn.count(name) == 0) drops += "DROP DATABASE `" + name + "`;";
@@ -42,15 +41,7 @@ class TestMariaDb {
     } catch (std::exception const&) {
       // The next test reports the missing server.
     }
-    std::error_code ignored;
-    std::filesystem::remove_all(dir_, ignored);
   }
-  TestMariaDb(TestMariaDb const&) = delete;
-  TestMariaDb& operator=(TestMariaDb const&) = delete;
-
-  // A temporary directory of the object's own, for files beside the
-  // databases.
-  std::string const& dir() const { return dir_; }
 
   // Runs `sql` (any number of statements) in database `name`, creating it
   // first, with the schema unless withSchema is false, when it does not
@@ -142,7 +133,6 @@ class TestMariaDb {
     return values;
   }
 
-  std::string dir_;
   std::set<std::string> made_;
   bool suspended_ = false;
 };

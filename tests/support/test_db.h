@@ -6,43 +6,21 @@
 #define VESSAMUND_TESTS_SUPPORT_TEST_DB_H_
 
 #include <sqlite3.h>
-#include <stdlib.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 #include <string>
 
 #include "support/schema_sql.h"
+#include "support/scoped_env.h"
 
 namespace vmund_test {
 
-class TestDbDir {
+class TestDbDir : public TempDir {
  public:
-  TestDbDir() {
-    char const* tmp = getenv("TMPDIR");
-    std::string pattern = std::string(tmp != nullptr && *tmp ? tmp : "/tmp") + "/vmund-db-XXXXXX";
-    if (mkdtemp(&pattern[0]) == nullptr) throw std::runtime_error("mkdtemp failed");
-    dir_ = pattern;
-    char const* old = getenv("VMUND_DB_DIR");
-    hadOld_ = old != nullptr;
-    if (hadOld_) old_ = old;
-    setenv("VMUND_DB_DIR", dir_.c_str(), 1);
-  }
-  ~TestDbDir() {
-    if (hadOld_)
-      setenv("VMUND_DB_DIR", old_.c_str(), 1);
-    else
-      unsetenv("VMUND_DB_DIR");
-    std::error_code ignored;
-    std::filesystem::remove_all(dir_, ignored);
-  }
-  TestDbDir(TestDbDir const&) = delete;
-  TestDbDir& operator=(TestDbDir const&) = delete;
+  TestDbDir() : env_("VMUND_DB_DIR", nullptr) { env_.set(dir().c_str()); }
 
-  std::string const& dir() const { return dir_; }
-  std::string file(std::string const& name) const { return dir_ + "/" + name + ".db"; }
+  std::string file(std::string const& name) const { return dir() + "/" + name + ".db"; }
 
   // Runs `sql` on <dir>/<name>.db, creating the file (and, when it is new
   // and withSchema is set, the schema) first.
@@ -65,10 +43,8 @@ class TestDbDir {
     if (rc != SQLITE_OK) throw std::runtime_error("sql failed: " + message);
   }
 
- private:
-  std::string dir_;
-  std::string old_;
-  bool hadOld_ = false;
+ protected:
+  ScopedEnv env_;
 };
 
 }  // namespace vmund_test

@@ -1,7 +1,8 @@
 // The wildcard rules written out plainly, for checking the matcher of
-// src/items/wildcard_match.h against (tests and the wildcard fuzz target).
-#ifndef VESSAMUND_TESTS_SUPPORT_WILDCARD_REFERENCE_H_
-#define VESSAMUND_TESTS_SUPPORT_WILDCARD_REFERENCE_H_
+// src/items/wildcard_match.h against (fuzz/wildcard_fuzz.cc; its seeds hold
+// the rows of tests/items/wildcard_test.cc, so both agree there).
+#ifndef VESSAMUND_FUZZ_WILDCARD_REFERENCE_H_
+#define VESSAMUND_FUZZ_WILDCARD_REFERENCE_H_
 
 #include <cstring>
 #include <string>
@@ -142,4 +143,4 @@ class ReferenceMatcher {
 
 }  // namespace vmund_test
 
-#endif  // VESSAMUND_TESTS_SUPPORT_WILDCARD_REFERENCE_H_
+#endif  // VESSAMUND_FUZZ_WILDCARD_REFERENCE_H_
