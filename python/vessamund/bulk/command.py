@@ -3,6 +3,7 @@ import argparse
 import json
 import os
 import sys
+import tempfile
 from typing import List, Optional
 
 EPILOG_SCAN = """\
@@ -87,8 +88,10 @@ def _scan(a: argparse.Namespace) -> int:
         return 2
     progress = sys.stderr.isatty() if a.progress == "auto" else a.progress == "yes"
     client = None
+    # The local workers' scratch space is this run's own.
+    scratch = tempfile.TemporaryDirectory(prefix="vmund-bulk-")
     try:
-        client = connect(a.scheduler, a.workers, security)
+        client = connect(a.scheduler, a.workers, security, scratch.name)
         summary = run_scan(client, policy, a.archives, a.out, int(a.chunk_size * (1 << 20)),
                            a.resume, progress, int(a.max_size * (1 << 20)),
                            int(a.batch_size * (1 << 20)))
@@ -100,6 +103,7 @@ def _scan(a: argparse.Namespace) -> int:
             client.close()
             if client.cluster is not None:
                 client.cluster.close()
+        scratch.cleanup()
     json.dump(summary, sys.stdout, indent=2)
     sys.stdout.write("\n")
     if summary["errors"] or summary["failed_tasks"]:
@@ -111,8 +115,12 @@ def _report(a: argparse.Namespace) -> int:
     from .report import write_report
     try:
         write_report(a.results, a.output, a.top)
-    except (OSError, ValueError) as e:
-        sys.stderr.write("vmund-bulk report: %s\n" % e)
+    except OSError as e:
+        sys.stderr.write("vmund-bulk report: %s: %s\n" % (e.filename, e.strerror))
+        return 2
+    except (ValueError, KeyError) as e:
+        sys.stderr.write("vmund-bulk report: %s: not a vmund-bulk results file (%s)\n"
+                         % (a.results, e))
         return 2
     return 0
 

@@ -66,10 +66,12 @@ class ProgressBar:
             self.stream.flush()
 
 
-def connect(scheduler: Optional[str], workers: Optional[int], security: Any) -> Any:
+def connect(scheduler: Optional[str], workers: Optional[int], security: Any,
+            scratch: Optional[str] = None) -> Any:
     """A client of the cluster at `scheduler`, or of a new local cluster of
     `workers` single-threaded worker processes (default: one per core) whose
-    scheduler listens on loopback only."""
+    scheduler listens on loopback only. `scratch` is the local workers'
+    scratch folder (default: Dask's)."""
     from distributed import Client, LocalCluster
     # Dask's notes on its own housekeeping (stale worker folders) are noise
     # on a command's terminal.
@@ -82,7 +84,7 @@ def connect(scheduler: Optional[str], workers: Optional[int], security: Any) -> 
                            processes=True, host="127.0.0.1", dashboard_address="127.0.0.1:0",
                            scheduler_kwargs={"dashboard": False},
                            worker_dashboard_address="127.0.0.1:0",
-                           silence_logs=logging.ERROR)
+                           local_directory=scratch, silence_logs=logging.ERROR)
     return Client(cluster)
 
 
