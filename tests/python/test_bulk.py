@@ -172,3 +172,17 @@ def test_killing_a_worker_loses_and_doubles_nothing(cluster, db_dir, archives, e
     assert json.loads(stdout)["failed_tasks"] == 0, stderr
     assert at_kill < done(), "the kill came after the last task"
     assert_equals_vmund(out, expected)
+
+
+@pytest.mark.parametrize("block", [3, 5, 6, 7, 4096])
+def test_mbox_ranges_start_at_every_from_line_across_read_blocks(vessamund_module, tmp_path, monkeypatch, block):
+    from vessamund.bulk import plan
+    monkeypatch.setattr(plan, "_READ_BLOCK", block)
+    messages = [b"From a\nA: %d\n\nbody From here\n>From quoted\n\n" % i for i in range(5)]
+    path = tmp_path / "m.mbox"
+    path.write_bytes(b"".join(messages))
+    starts = [sum(map(len, messages[:i])) for i in range(len(messages))]
+    ranges = plan.split_mbox(plan.Task(str(path), "m.mbox"), 1)
+    assert [(t.start, t.end, t.first) for t in ranges] == \
+        [(s, e - 1, i + 1) for i, (s, e) in enumerate(zip(starts, starts[1:]))] + \
+        [(starts[-1], len(path.read_bytes()), 5)]

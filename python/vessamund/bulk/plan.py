@@ -70,7 +70,7 @@ def list_inputs(paths: Iterable[str]) -> List[Task]:
 
 
 def split_mbox(whole: Task, chunk_bytes: int) -> List[Task]:
-    """Cuts the mbox file `path` into ranges of about `chunk_bytes`, each
+    """Cuts the mbox file of `whole` into ranges of about `chunk_bytes`, each
     starting at a "From " line, numbering messages as `vmund scan` does
     (NAME#1, NAME#2, ...). Reads the file once, block by block."""
     path = whole.path
@@ -78,7 +78,8 @@ def split_mbox(whole: Task, chunk_bytes: int) -> List[Task]:
     start, first, count, pos = 0, 1, 0, 0
     # The previous block's last 5 bytes: a 6-byte "\nFrom " mark across two
     # blocks is found, and none lies wholly inside them to be found twice.
-    tail = b""
+    # The file starts as if after a line end.
+    tail = b"\n"
     with open(path, "rb") as f:
         while True:
             block = f.read(_READ_BLOCK)
@@ -87,7 +88,7 @@ def split_mbox(whole: Task, chunk_bytes: int) -> List[Task]:
             data = tail + block
             base = pos - len(tail)
             i = data.find(b"\n" + MBOX_MARK)
-            marks = [0] if pos == 0 and data.startswith(MBOX_MARK) else []
+            marks = []
             while i >= 0:
                 marks.append(i + 1)
                 i = data.find(b"\n" + MBOX_MARK, i + 1)
