@@ -144,7 +144,7 @@ def test_report_renders_totals_and_no_identifier(cluster, db_dir, archives, expe
     assert p.communicate(timeout=60) and p.returncode == 0
     dom = subprocess.run(
         [chromium, "--headless", "--no-sandbox", "--disable-gpu", "--disable-background-networking",
-         "--disable-component-update", "--disable-sync", "--no-first-run",
+         "--disable-component-update", "--disable-sync", "--no-first-run", "--disable-dev-shm-usage",
          "--user-data-dir=" + str(tmp_path / "profile"), "--dump-dom", "file://" + html],
         capture_output=True, text=True, timeout=120).stdout
     totals = dict(re.findall(r'id="total-(\w+)">(\d+)<', dom))
