@@ -30,6 +30,11 @@ class DeadlineProgress : public Vessamund::ProgressCb {
 
   // Starts the budget of the next message and clears timedOut().
   void arm();
+  // When the armed message's budget runs out (time_point::max() for none),
+  // for work outside the library's scans such as reading attachments.
+  Clock::time_point deadline() const {
+    return budget_.count() == 0 ? Clock::time_point::max() : deadline_;
+  }
   // True when a poll() or expired() of this message found the budget spent.
   bool timedOut() const { return timedOut_; }
 

@@ -30,8 +30,15 @@ void MessageArea::addPart(uint16_t kind, std::string text, std::string label) {
   labels_.push_back(std::move(label));
 }
 
-void MessageArea::addSkipped(std::string label, std::string mimeType) {
-  skipped_.push_back(Skipped{std::move(label), std::move(mimeType)});
+void MessageArea::addSkipped(std::string label, std::string mimeType, std::string reason,
+                             bool unscannable) {
+  skipped_.push_back(Skipped{std::move(label), std::move(mimeType), std::move(reason), unscannable});
+}
+
+MessageArea::Skipped const* MessageArea::firstUnscannable() const {
+  for (Skipped const& s : skipped_)
+    if (s.unscannable) return &s;
+  return nullptr;
 }
 
 Vessamund::DScanAreaPart* MessageArea::first() {

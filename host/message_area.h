@@ -34,8 +34,10 @@ char const* partKindName(uint16_t kind);
 class MessageArea : public Vessamund::DScanAreaImpl {
  public:
   struct Skipped {
-    std::string label;     // e.g. "logo.png"
-    std::string mimeType;  // e.g. "image/png"
+    std::string label;     // e.g. "logo.png", "export.zip/2024/secret.xlsx"
+    std::string mimeType;  // e.g. "image/png"; "" for a part inside an attachment
+    std::string reason;    // why it was not read, e.g. "encrypted"; "" when not extracted at all
+    bool unscannable = false;  // it may hold text that was not read
   };
 
   MessageArea() = default;
@@ -48,8 +50,9 @@ class MessageArea : public Vessamund::DScanAreaImpl {
   // name, a MIME type). The text stays zero-terminated (std::string keeps a
   // terminator) and its pointer stable (a deque never moves its elements).
   void addPart(uint16_t kind, std::string text, std::string label);
-  // Records an attachment that is not text and so is not scanned.
-  void addSkipped(std::string label, std::string mimeType);
+  // Records an attachment (or a part of one) that is not scanned, and why.
+  void addSkipped(std::string label, std::string mimeType, std::string reason = "",
+                  bool unscannable = false);
 
   Vessamund::DScanAreaPart* first() override;
   Vessamund::DScanAreaPart* next() override;
@@ -59,6 +62,8 @@ class MessageArea : public Vessamund::DScanAreaImpl {
   std::string const& text(size_t i) const { return texts_[i]; }
   std::string const& label(size_t i) const { return labels_[i]; }
   std::vector<Skipped> const& skipped() const { return skipped_; }
+  // The first skipped part that may hold text that was not read; null if none.
+  Skipped const* firstUnscannable() const;
   // Total bytes over all parts.
   uint64_t textBytes() const { return textBytes_; }
 

@@ -13,6 +13,8 @@
 #include <utility>
 #include <vector>
 
+#include "host/attachment_extractor.h"
+#include "host/format_sniff.h"
 #include "host/html_text.h"
 
 namespace vmund {
@@ -231,9 +233,27 @@ std::string labelOf(GMimePart* part, std::string const& mime) {
   return file && *file ? ensureUtf8(file) : mime;
 }
 
+// Hands what an extractor finds to the message's area.
+class AreaSink : public ExtractSink {
+ public:
+  explicit AreaSink(MessageArea& area) : area_(area) {}
+  void text(std::string const& label, std::string text) override {
+    area_.addPart(kAttachment, std::move(text), label);
+  }
+  void skipped(std::string const& label, std::string const& reason, bool unscannable) override {
+    area_.addSkipped(label, "", reason, unscannable);
+  }
+
+ private:
+  MessageArea& area_;
+};
+
 class TreeWalker {
  public:
-  explicit TreeWalker(MessageArea& area) : area_(area) {}
+  TreeWalker(MessageArea& area, ReadOptions const& options)
+      : area_(area), options_(options),
+        budget_(options.extractor ? options.extractor->limits() : ExtractLimits{},
+                options.deadline) {}
 
   void message(GMimeMessage* msg, bool attached) {
     std::string headers = headerBlock(msg);
@@ -305,6 +325,17 @@ class TreeWalker {
       area_.addPart(kBody, decodedText(part), label);
       return;
     }
+    // RTF is 7-bit text to look at, but its words stand between control
+    // words: with an extractor it is read as the document it is.
+    if (options_.extractor && (mime == "application/rtf" || mime == "text/rtf" ||
+                               mime == "application/octet-stream")) {
+      std::string raw = contentThrough(part, {});
+      if (sniffFormat(raw) == Format::kRtf) {
+        AreaSink sink(area_);
+        options_.extractor->extract(raw, label, budget_, sink);
+        return;
+      }
+    }
     if (isTextualType(mime)) {
       area_.addPart(kAttachment, decodedText(part), label);
       return;
@@ -323,10 +354,32 @@ class TreeWalker {
         return;
       }
     }
+    if (options_.extractor) {
+      binary(part, label, mime);
+      return;
+    }
     area_.addSkipped(label, mime);
   }
 
+  // An attachment declared as neither text nor octet-stream text: read by
+  // what its content is.
+  void binary(GMimePart* part, std::string const& label, std::string const& mime) {
+    std::string raw = contentThrough(part, {});
+    Format format = sniffFormat(raw);
+    if (format == Format::kText || format == Format::kHtml) {
+      std::string text = ensureUtf8(unixLines(std::move(raw)));
+      area_.addPart(kAttachment, format == Format::kHtml ? htmlToText(text) : std::move(text), label);
+    } else if (isExtractable(format)) {
+      AreaSink sink(area_);
+      options_.extractor->extract(raw, label, budget_, sink);
+    } else if (format != Format::kEmpty) {
+      area_.addSkipped(label, mime, std::string(formatName(format)) + ": no text to read", false);
+    }
+  }
+
   MessageArea& area_;
+  ReadOptions const& options_;
+  ExtractBudget budget_;  // shared by the attachments of one message
 };
 
 bool isHeaderLine(std::string const& bytes, size_t start) {
@@ -349,6 +402,11 @@ bool startsWithHeader(std::string const& bytes, size_t start) {
 }  // namespace
 
 ReadResult readMessages(std::string const& bytes, std::string const& name) {
+  return readMessages(bytes, name, ReadOptions{});
+}
+
+ReadResult readMessages(std::string const& bytes, std::string const& name,
+                        ReadOptions const& options) {
   ReadResult result;
   if (bytes.empty()) {
     result.error = "empty file";
@@ -376,7 +434,7 @@ ReadResult readMessages(std::string const& bytes, std::string const& name) {
     m.id = mbox ? name + "#" + std::to_string(n) : name;
     m.offset = mbox ? static_cast<size_t>(g_mime_parser_get_mbox_marker_offset(parser.get()))
                     : start;
-    TreeWalker(m.area).message(msg.get(), false);
+    TreeWalker(m.area, options).message(msg.get(), false);
     result.messages.push_back(std::move(m));
     if (!mbox) break;
   }

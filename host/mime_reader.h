@@ -3,6 +3,7 @@
 #ifndef VMUND_CLI_HOST_MIME_READER_H_
 #define VMUND_CLI_HOST_MIME_READER_H_
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,27 @@ struct ReadResult {
 // ends are LF. Safe to call from several threads at once (initialises the
 // MIME library once, on the first call).
 ReadResult readMessages(std::string const& bytes, std::string const& name);
+
+class AttachmentExtractor;
+
+struct ReadOptions {
+  // Reads attachments whose content (whatever their declared type or name)
+  // is an archive or a document: each text found becomes a part of kind 2
+  // in message order, labelled with its container path below the
+  // attachment's label ("export.zip/2024/customers.xlsx"); each part not
+  // read is listed in skipped() with its reason. Null: such attachments are
+  // only listed, as readMessages() above does.
+  AttachmentExtractor const* extractor = nullptr;
+  // When the message's time budget runs out; extraction stops there.
+  std::chrono::steady_clock::time_point deadline = std::chrono::steady_clock::time_point::max();
+};
+
+// As above, and with an extractor: also attachments sent with a generic or
+// wrong type are read by their content (text as text, HTML as its visible
+// text), and images and other formats without text are listed with why.
+// Every message of an mbox gets the extractor's limits afresh.
+ReadResult readMessages(std::string const& bytes, std::string const& name,
+                        ReadOptions const& options);
 
 }  // namespace vmund
 

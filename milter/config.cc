@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <set>
 
+#include "milter/extract_settings.h"
+
 namespace vmund {
 namespace milter {
 namespace {
@@ -162,6 +164,8 @@ class Parser {
       reply(value, '5', config_.rejectReply);
     } else if (key == "tempfail-reply") {
       reply(value, '4', config_.tempfailReply);
+    } else if (std::string bad; extractSetting(key, value, config_, bad)) {
+      if (!bad.empty()) problem(bad);
     } else {
       problem("unknown setting \"" + key + "\"");
     }

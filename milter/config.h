@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "host/extraction.h"
+
 namespace vmund {
 namespace milter {
 
@@ -53,6 +55,10 @@ struct Config {
   SmtpReply rejectReply{"550", "5.7.1", "Message refused by data-loss-prevention policy"};
   SmtpReply tempfailReply{"451", "4.7.1", "Message deferred by data-loss-prevention policy"};
   std::vector<Rule> rules;
+  // Reading archives and documents in attachments (milter/extract_settings.h).
+  ExtractLimits extract;
+  std::string extractor;                 // vmund-extract; "" = beside vmund-milter
+  Action unscannable = Action::kAccept;  // a message with a part that could not be read
 };
 
 // A problem found in the file, by line (0 when it concerns the whole file).

@@ -3,12 +3,14 @@
 #include <CLI/CLI.hpp>
 #include <libmilter/mfapi.h>
 #include <signal.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <iostream>
 #include <sstream>
 #include <thread>
 
+#include "host/isolated_extractor.h"
 #include "milter/config.h"
 #include "milter/message_log.h"
 #include "milter/milter_callbacks.h"
@@ -128,6 +130,10 @@ int main(int argc, char** argv) {
   for (std::string const& w : warnings) logger.warning(w);
   for (std::string const& p : problems) logger.error(p);
   if (!problems.empty()) return kBadConfig;
+  std::string const helper = config.extractor.empty() ? vmund::defaultHelperPath() : config.extractor;
+  if (access(helper.c_str(), X_OK) != 0)
+    logger.warning("cannot run the attachment extractor " + helper +
+                   ": archives and documents will be unscannable");
   if (check) {
     std::cout << "vmund-milter: " << configPath << ": " << config.rules.size() << " rules loaded\n";
     return kOk;

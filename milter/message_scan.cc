@@ -7,9 +7,10 @@ namespace vmund {
 namespace milter {
 
 ScanOutcome scanMessage(std::vector<Rule> const& rules, ScannerSet const& set,
-                        std::string const& text, DeadlineProgress& deadline) {
+                        std::string const& text, DeadlineProgress& deadline,
+                        AttachmentExtractor const* extractor) {
   ScanOutcome outcome;
-  ReadResult read = readMessages(text, "message");
+  ReadResult read = readMessages(text, "message", ReadOptions{extractor, deadline.deadline()});
   if (read.messages.empty()) {
     read.messages.emplace_back();
     read.messages.back().area.addPart(kBody, text, "raw message");
@@ -18,6 +19,8 @@ ScanOutcome scanMessage(std::vector<Rule> const& rules, ScannerSet const& set,
   // The text always starts with a header, so the host sees one message; the
   // loop only keeps the policy sound should it ever split one.
   for (Message& m : read.messages) {
+    if (auto const* s = m.area.firstUnscannable(); s && outcome.unscannable.empty())
+      outcome.unscannable = s->label + ": " + s->reason;
     for (size_t i = 0; i < rules.size(); ++i) {
       if (set.scanners[i].empty()) continue;
       std::string matchLog, scoreList;

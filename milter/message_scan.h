@@ -12,6 +12,7 @@
 #include "milter/verdict.h"
 
 namespace vmund {
+class AttachmentExtractor;
 namespace milter {
 
 // Reads `text` (a whole message, as MessageState::takeText() gives it) into
@@ -21,9 +22,12 @@ namespace milter {
 // `deadline` must be armed by the caller (the budget covers reading the
 // message too); when it runs out the results so far come back with
 // kTimeBudget. Exceptions from the host or the library pass through.
+// With `extractor`, archives and documents in attachments are read too, and
+// the first part that could not be read is named in the outcome.
 // REQUIRES: set.scanners.size() == rules.size().
 ScanOutcome scanMessage(std::vector<Rule> const& rules, ScannerSet const& set,
-                        std::string const& text, DeadlineProgress& deadline);
+                        std::string const& text, DeadlineProgress& deadline,
+                        AttachmentExtractor const* extractor = nullptr);
 
 }  // namespace milter
 }  // namespace vmund

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "host/deadline.h"
+#include "host/isolated_extractor.h"
 #include "milter/message_scan.h"
 #include "milter/message_state.h"
 #include "milter/verdict.h"
@@ -170,13 +171,15 @@ sfsistat onEom(SMFICTX* ctx) {
     } else {
       DeadlineProgress deadline(gConfig->timeBudget);
       deadline.arm();
-      outcome = scanMessage(gConfig->rules, *set, c->message.takeText(), deadline);
+      // One helper path and limits for the process's life.
+      static IsolatedExtractor const extractor(gConfig->extract, gConfig->extractor);
+      outcome = scanMessage(gConfig->rules, *set, c->message.takeText(), deadline, &extractor);
     }
   } catch (std::exception const& e) {
     gLog->error("id=" + (queueId.empty() ? std::string("-") : queueId) + ": " + e.what());
     outcome = ScanOutcome{Skip::kError, {}};
   }
-  Verdict verdict = decide(gConfig->rules, outcome);
+  Verdict verdict = decide(gConfig->rules, outcome, *gConfig);
   sfsistat result = carryOut(ctx, c->message, verdict);
   double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
   gLog->info(messageLine(queueId, c->message.messageId(), c->message.size(), verdict, ms));

@@ -45,5 +45,39 @@ Verdict decide(std::vector<Rule> const& rules, ScanOutcome const& outcome) {
   return v;
 }
 
+namespace {
+
+// A header value stays one printable line of bounded length, whatever the
+// sender named the attachment.
+std::string headerSafe(std::string const& text) {
+  std::string out;
+  for (char c : text) {
+    if (out.size() >= 200) {
+      out += "...";
+      break;
+    }
+    out += static_cast<unsigned char>(c) < 32 || c == 127 ? '?' : c;
+  }
+  return out;
+}
+
+}  // namespace
+
+Verdict decide(std::vector<Rule> const& rules, ScanOutcome const& outcome, Config const& config) {
+  Verdict v = decide(rules, outcome);
+  if (outcome.unscannable.empty() || outcome.skip != Skip::kNone) return v;
+  std::string const why = headerSafe(outcome.unscannable);
+  bool matched = v.status.rfind("Matched", 0) == 0;
+  v.status = matched ? v.status + "; unscannable (" + why + ")" : "Unscannable (" + why + ")";
+  if (config.unscannable > v.action) {
+    v.action = config.unscannable;
+    v.reply = v.action == Action::kReject     ? config.rejectReply
+              : v.action == Action::kTempfail ? config.tempfailReply
+                                              : SmtpReply{};
+  }
+  v.quarantineReason = v.action == Action::kQuarantine ? "Vessamund " + v.status : "";
+  return v;
+}
+
 }  // namespace milter
 }  // namespace vmund

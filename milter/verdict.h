@@ -5,6 +5,7 @@
 #define VMUND_MILTER_VERDICT_H_
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "milter/config.h"
@@ -29,8 +30,15 @@ struct RuleResult {
 };
 
 struct ScanOutcome {
+  ScanOutcome() = default;
+  ScanOutcome(Skip skip, std::vector<RuleResult> results, std::string unscannable = "")
+      : skip(skip), results(std::move(results)), unscannable(std::move(unscannable)) {}
+
   Skip skip = Skip::kNone;
   std::vector<RuleResult> results;  // one per rule, in rule order; empty when not scanned
+  // "LABEL: REASON" of the first part that may hold text that was not read
+  // (encrypted, past a limit, damaged, the extractor failed); "" if none.
+  std::string unscannable;
 };
 
 struct Verdict {
@@ -56,6 +64,15 @@ struct Verdict {
 // matched still act, since a score only grows and their finding is final.
 // REQUIRES: outcome.results is empty or has one entry per rule.
 Verdict decide(std::vector<Rule> const& rules, ScanOutcome const& outcome);
+
+// The policy above, and for a message with an unscannable part the
+// `unscannable` action of the configuration: the more severe of it and the
+// matched rules' action wins (a reject or tempfail of its own answers with
+// the configuration's default reply), and X-Vessamund-Status names the part
+// and the reason: "Unscannable (export.zip/a.xlsx: encrypted)", or after a
+// match "Matched (PII); unscannable (...)". A skipped message keeps its
+// Skipped status.
+Verdict decide(std::vector<Rule> const& rules, ScanOutcome const& outcome, Config const& config);
 
 // "size limit", "time budget", "internal error"; ""
 // for kNone.

@@ -20,8 +20,12 @@ void printText(FileReport const& file, ScanSettings const& settings, bool verbos
       for (PartSummary const& p : m.parts)
         out << "    part  " << std::left << std::setw(17) << partKindName(p.kind) << p.bytes
             << " bytes  " << p.label << "\n";
-      for (auto const& s : m.skipped)
-        out << "    skipped attachment  " << s.first << " (" << s.second << ")\n";
+      for (SkippedPart const& s : m.skipped) {
+        out << "    skipped" << (s.unscannable ? " (unscannable)  " : "  ") << s.label;
+        if (!s.mimeType.empty()) out << " (" << s.mimeType << ")";
+        if (!s.reason.empty()) out << ": " << s.reason;
+        out << "\n";
+      }
     }
     for (size_t i = 0; i < m.results.size(); ++i) {
       ScannerRequest const& wanted = settings.scanners[i];
@@ -58,8 +62,11 @@ void printJson(FileReport const& file, ScanSettings const& settings, std::ostrea
                             {"label", p.label},
                             {"bytes", p.bytes}});
     j["skipped"] = json::array();
-    for (auto const& s : m.skipped)
-      j["skipped"].push_back({{"label", s.first}, {"type", s.second}});
+    for (SkippedPart const& s : m.skipped)
+      j["skipped"].push_back({{"label", s.label},
+                              {"type", s.mimeType},
+                              {"reason", s.reason},
+                              {"unscannable", s.unscannable}});
     j["timed_out"] = m.timedOut;
     j["results"] = json::array();
     for (size_t i = 0; i < m.results.size(); ++i) {

@@ -25,6 +25,8 @@ struct ScanArgs {
   unsigned jobs = 1;
   double timeout = 10;
   double maxSizeMb = 64;
+  ExtractLimits extract;
+  double maxExtractedMb = 400, maxEntryMb = 100;
   std::vector<std::string> paths;
 };
 
@@ -60,6 +62,9 @@ void runScan(ScanArgs const& a, Context& ctx) {
   settings.timeout = std::chrono::milliseconds(static_cast<long long>(a.timeout * 1000));
   settings.maxBytes = static_cast<uint64_t>(a.maxSizeMb * (1 << 20));
   settings.progress = isatty(STDERR_FILENO) && &ctx.err == &std::cerr;
+  settings.extract = a.extract;
+  settings.extract.maxTotalBytes = static_cast<uint64_t>(a.maxExtractedMb * (1 << 20));
+  settings.extract.maxEntryBytes = static_cast<uint64_t>(a.maxEntryMb * (1 << 20));
   ScanSession session(settings, ctx.err);
   if (!session.ok()) {
     ctx.status = kError;
@@ -132,7 +137,8 @@ void addScanCommand(CLI::App& app, Context& ctx) {
                    "Score a message must reach to count as found (default 100)");
   scan->add_flag("--json", args->json, "One JSON object per message instead of text");
   scan->add_flag("-v,--verbose", args->verbose,
-                 "Also list each message's parts and skipped attachments");
+                 "Also list each message's parts (attachment texts labelled with their "
+                 "container path) and the parts not read, with why");
   scan->add_option("-j,--jobs", args->jobs, "Scan files on N threads (default 1)")
       ->check(CLI::Range(1u, 256u));
   scan->add_option("--timeout", args->timeout,
@@ -141,6 +147,23 @@ void addScanCommand(CLI::App& app, Context& ctx) {
   scan->add_option("--max-size", args->maxSizeMb,
                    "Refuse inputs larger than this many MB (default 64)")
       ->check(CLI::Range(0.001, 4000.0));
+  // Reading archives and documents in attachments (the vmund-extract helper).
+  scan->add_option("--max-depth", args->extract.maxDepth,
+                   "Attachments: read containers nested this deep (default 10)")
+      ->check(CLI::Range(1u, 100u));
+  scan->add_option("--max-entries", args->extract.maxEntries,
+                   "Attachments: read at most this many archive members per message (default 1000)")
+      ->check(CLI::Range(1ull, 1000000ull));
+  scan->add_option("--max-extracted", args->maxExtractedMb,
+                   "Attachments: decompress at most this many MB per message (default 400)")
+      ->check(CLI::Range(0.001, 100000.0));
+  scan->add_option("--max-entry-size", args->maxEntryMb,
+                   "Attachments: decompress at most this many MB per member (default 100)")
+      ->check(CLI::Range(0.001, 100000.0));
+  scan->add_option("--max-ratio", args->extract.maxRatio,
+                   "Attachments: stop a member past 1 MB that is more than N times the size of "
+                   "the archive holding it (default 100)")
+      ->check(CLI::Range(1u, 1000000u));
   scan->add_option("PATH", args->paths,
                    "Mail file, folder (scanned recursively) or - for standard input")
       ->required();

@@ -21,6 +21,7 @@
 
 #include "host/dead_expressions.h"
 #include "host/deadline.h"
+#include "host/isolated_extractor.h"
 #include "host/mime_reader.h"
 #include "vessamund/factory.h"
 #include "vmund/db_choice.h"
@@ -135,7 +136,8 @@ std::string parseTemplateRequest(std::string const& text, ScannerRequest& wanted
 }
 
 ScanSession::ScanSession(ScanSettings settings, std::ostream& err)
-    : settings_(std::move(settings)), err_(err) {
+    : settings_(std::move(settings)), err_(err),
+      extractor_(std::make_shared<IsolatedExtractor>(settings_.extract)) {
   if (settings_.scanners.empty()) {
     err_ << "vmund scan: no scanner: give at least one -d DICT, -g GROUP or -t NUMBER:NAME\n";
     ok_ = false;
@@ -197,7 +199,10 @@ FileReport ScanSession::scanFile(std::string const& path, std::vector<ScannerRef
   std::string bytes;
   report.error = readInput(path, settings_.maxBytes, bytes);
   if (!report.error.empty()) return report;
-  ReadResult read = readMessages(bytes, path == "-" ? "<stdin>" : path);
+  // The time budget covers reading attachments; an mbox's messages share it.
+  deadline.arm();
+  ReadResult read = readMessages(bytes, path == "-" ? "<stdin>" : path,
+                                 ReadOptions{extractor_.get(), deadline.deadline()});
   bytes = std::string();  // the parts hold their own copies
   report.error = read.error;
   for (Message& m : read.messages) {
@@ -205,8 +210,9 @@ FileReport ScanSession::scanFile(std::string const& path, std::vector<ScannerRef
     mr.id = m.id;
     for (size_t i = 0; i < m.area.partCount(); ++i)
       mr.parts.push_back({m.area.kind(i), m.area.label(i), m.area.text(i).size()});
-    for (auto const& s : m.area.skipped()) mr.skipped.emplace_back(s.label, s.mimeType);
-    deadline.arm();
+    for (auto const& s : m.area.skipped())
+      mr.skipped.push_back({s.label, s.mimeType, s.reason, s.unscannable});
+    if (&m != &read.messages.front()) deadline.arm();
     for (ScannerRef& scanner : scanners) {
       ScanResult r;
       r.score =

@@ -7,16 +7,19 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "host/extraction.h"
 #include "vessamund/VmundRefcounted"
 #include "vessamund/scanner.h"
 
 namespace vmund {
 
 class DeadlineProgress;
+class AttachmentExtractor;
 
 // One scanner as given on the command line.
 struct ScannerRequest {
@@ -39,6 +42,7 @@ struct ScanSettings {
   std::chrono::milliseconds timeout{10000};  // per message; 0 = none
   uint64_t maxBytes = 64ull << 20;           // larger inputs are refused
   bool progress = false;                     // progress line on `err`
+  ExtractLimits extract;                     // reading archives and documents in attachments
 };
 
 struct ScanResult {
@@ -54,10 +58,17 @@ struct PartSummary {
   uint64_t bytes;
 };
 
+struct SkippedPart {
+  std::string label;
+  std::string mimeType;  // "" for a part inside an attachment
+  std::string reason;    // "" when binary attachments are not read at all
+  bool unscannable;      // it may hold text that was not read
+};
+
 struct MessageReport {
   std::string id;
   std::vector<PartSummary> parts;
-  std::vector<std::pair<std::string, std::string>> skipped;  // label, MIME type
+  std::vector<SkippedPart> skipped;
   std::vector<ScanResult> results;  // one per scanner, in ScanSettings order
   bool timedOut = false;            // the time budget cut a scan short
 };
@@ -103,6 +114,7 @@ class ScanSession {
   ScanSettings settings_;
   std::ostream& err_;
   std::vector<Vessamund::Ref<Vessamund::DictionaryScannerImpl>> scanners_;
+  std::shared_ptr<AttachmentExtractor const> extractor_;  // runs vmund-extract
   bool ok_ = true;
 };
 

@@ -1,0 +1,125 @@
+// Shared by the attachment tests: reading a message with the in-process
+// extractor, counting what the eighteen detectors accept in a text, and
+// building messages and zips around test content.
+#ifndef VMUND_TESTS_HOST_ATTACHMENT_SUPPORT_H_
+#define VMUND_TESTS_HOST_ATTACHMENT_SUPPORT_H_
+
+#include <climits>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "host/extract/file_extractor.h"
+#include "host/mime_reader.h"
+#include "support/test_area.h"
+#include "vessamund/scanner.h"
+
+namespace vmund_test {
+
+inline std::string slurpFile(std::string const& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+inline std::string fixture(std::string const& name) {
+  return slurpFile(std::string(VMUND_SOURCE_DIR "/data/attachments/") + name);
+}
+
+// The detector kinds by pattern type, in the names the corpus generator uses.
+inline std::vector<std::pair<uint16_t, std::string>> const& detectorKinds() {
+  static std::vector<std::pair<uint16_t, std::string>> const kinds = {
+      {256, "CANSIN"}, {257, "USSSN"},  {258, "CC"},     {259, "ABA"},    {260, "CUSIP"},
+      {261, "ISIN"},   {262, "UKNI"},   {263, "UKNHS"},  {264, "USEIN"},  {265, "USDEA"},
+      {266, "FRCNI"},  {267, "INSEE"},  {268, "DEPSPT"}, {269, "IBAN"},   {270, "ITIN"},
+      {271, "USPSPT"}, {272, "FRPSPT"}, {273, "UKPSPT"}};
+  return kinds;
+}
+
+// How many identifiers of each kind the library accepts in `text` scanned as
+// one part of kind `kind`; kinds without any are left out.
+class KindCounter {
+ public:
+  KindCounter() {
+    for (auto const& [type, name] : detectorKinds()) {
+      auto* s = new Vessamund::ProfileDictionaryScanner(name);
+      auto record = makeRecord(type, "", 1, 15);
+      s->add_pattern(&record);
+      scanners_.emplace_back(name, Vessamund::Ref<Vessamund::DictionaryScannerImpl>(s));
+    }
+  }
+  std::map<std::string, unsigned long> count(std::string const& text, uint16_t kind = 2) {
+    TestArea area;
+    area.add(text, kind);
+    std::map<std::string, unsigned long> out;
+    for (auto& [name, scanner] : scanners_) {
+      std::string matchLog, scoreList;
+      unsigned long n = scanner->scan(&area, ULONG_MAX, nullptr, matchLog, scoreList);
+      if (n) out[name] = n;
+    }
+    return out;
+  }
+
+ private:
+  std::vector<std::pair<std::string, Vessamund::Ref<Vessamund::DictionaryScannerImpl>>> scanners_;
+};
+
+// A message with one base64 attachment.
+inline std::string messageWith(std::string const& name, std::string const& type,
+                               std::string const& bytes, std::string const& body = "See attached.") {
+  static char const* const kB64 =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string b64;
+  for (size_t i = 0; i < bytes.size(); i += 3) {
+    uint32_t v = static_cast<unsigned char>(bytes[i]) << 16;
+    if (i + 1 < bytes.size()) v |= static_cast<unsigned char>(bytes[i + 1]) << 8;
+    if (i + 2 < bytes.size()) v |= static_cast<unsigned char>(bytes[i + 2]);
+    b64 += kB64[(v >> 18) & 63];
+    b64 += kB64[(v >> 12) & 63];
+    b64 += i + 1 < bytes.size() ? kB64[(v >> 6) & 63] : '=';
+    b64 += i + 2 < bytes.size() ? kB64[v & 63] : '=';
+    if ((i / 3 + 1) % 19 == 0) b64 += "\n";
+  }
+  return "From: a@example.com\nTo: b@example.com\nSubject: files\nMIME-Version: 1.0\n"
+         "Content-Type: multipart/mixed; boundary=\"XYZ\"\n\n--XYZ\n"
+         "Content-Type: text/plain\n\n" + body + "\n--XYZ\nContent-Type: " + type +
+         "\nContent-Disposition: attachment; filename=\"" + name +
+         "\"\nContent-Transfer-Encoding: base64\n\n" + b64 + "\n--XYZ--\n";
+}
+
+// Reads `message` with the in-process extractor (or `extractor`).
+inline vmund::Message readWithExtractor(std::string const& message,
+                                        vmund::AttachmentExtractor const* extractor = nullptr) {
+  static vmund::InProcessExtractor const inProcess;
+  vmund::ReadResult r =
+      vmund::readMessages(message, "test", vmund::ReadOptions{extractor ? extractor : &inProcess});
+  return r.messages.empty() ? vmund::Message{} : std::move(r.messages[0]);
+}
+
+// Collects what an extractor reports.
+struct CollectingSink : vmund::ExtractSink {
+  std::vector<std::pair<std::string, std::string>> texts;  // label, text
+  std::vector<std::string> skips;                          // "label: reason" ("!" ends unscannable ones)
+  void text(std::string const& label, std::string text) override {
+    texts.emplace_back(label, std::move(text));
+  }
+  void skipped(std::string const& label, std::string const& reason, bool unscannable) override {
+    skips.push_back(label + ": " + reason + (unscannable ? " !" : ""));
+  }
+};
+
+inline CollectingSink extractInProcess(std::string const& bytes, std::string const& label,
+                                       vmund::ExtractLimits const& limits = {}) {
+  CollectingSink sink;
+  vmund::ExtractBudget budget(limits, std::chrono::steady_clock::time_point::max());
+  vmund::extractFile(bytes, label, limits, budget, sink);
+  return sink;
+}
+
+}  // namespace vmund_test
+
+#endif  // VMUND_TESTS_HOST_ATTACHMENT_SUPPORT_H_
