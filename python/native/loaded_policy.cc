@@ -13,6 +13,7 @@
 #include "admin/config_db.h"
 #include "host/dead_expressions.h"
 #include "host/deadline.h"
+#include "host/isolated_extractor.h"
 #include "host/message_area.h"
 #include "host/mime_reader.h"
 #include "vessamund/factory.h"
@@ -120,7 +121,8 @@ std::string databaseFile(std::string const& dbDir) {
 }  // namespace
 
 LoadedPolicy::LoadedPolicy(PolicyDefinition definition, std::vector<std::string>& warnings)
-    : definition_(std::move(definition)) {
+    : definition_(std::move(definition)),
+      extractor_(std::make_shared<IsolatedExtractor>(ExtractLimits{})) {
   if (definition_.scanners.empty())
     throw PolicyError("no scanner: give at least one dictionary, group or template");
   if (definition_.timeoutSeconds < 0) throw PolicyError("the timeout must not be negative");
@@ -172,16 +174,18 @@ LoadedPolicy::LoadedPolicy(PolicyDefinition definition, std::vector<std::string>
   factory->clean();
 }
 
-MessageOutcome LoadedPolicy::scanArea(MessageArea& area) const {
+std::chrono::milliseconds LoadedPolicy::budget() const {
+  return std::chrono::milliseconds(static_cast<long long>(definition_.timeoutSeconds * 1000));
+}
+
+MessageOutcome LoadedPolicy::scanArea(MessageArea& area, DeadlineProgress& deadline) const {
   MessageOutcome out;
   for (size_t i = 0; i < area.partCount(); ++i) {
     out.parts.push_back({area.kind(i), area.label(i), area.text(i).size()});
     if (area.kind(i) == kHeader && out.headers.empty()) out.headers = area.text(i);
   }
-  for (auto const& s : area.skipped()) out.skipped.emplace_back(s.label, s.mimeType);
-  DeadlineProgress deadline(std::chrono::milliseconds(
-      static_cast<long long>(definition_.timeoutSeconds * 1000)));
-  deadline.arm();
+  for (auto const& s : area.skipped())
+    out.skipped.push_back({s.label, s.mimeType, s.reason, s.unscannable});
   for (ScannerRef const& scanner : scanners_) {
     ScannerOutcome r;
     r.score = scanner->scan(&area, definition_.threshold, &deadline, r.matchRecord,
@@ -195,11 +199,14 @@ MessageOutcome LoadedPolicy::scanArea(MessageArea& area) const {
 
 std::vector<MessageOutcome> LoadedPolicy::scanMail(std::string const& bytes,
                                                     std::string const& name) const {
-  ReadResult read = readMessages(bytes, name);
+  DeadlineProgress deadline(budget());
+  deadline.arm();
+  ReadResult read = readMessages(bytes, name, ReadOptions{extractor_.get(), deadline.deadline()});
   if (read.messages.empty()) throw MessageError(read.error);
   std::vector<MessageOutcome> out;
   for (Message& m : read.messages) {
-    MessageOutcome o = scanArea(m.area);
+    if (&m != &read.messages.front()) deadline.arm();
+    MessageOutcome o = scanArea(m.area, deadline);
     o.id = m.id;
     o.offset = m.offset;
     out.push_back(std::move(o));
@@ -210,7 +217,9 @@ std::vector<MessageOutcome> LoadedPolicy::scanMail(std::string const& bytes,
 MessageOutcome LoadedPolicy::scanText(std::string text, uint16_t kind) const {
   MessageArea area;
   area.addPart(kind, std::move(text), "text");
-  return scanArea(area);
+  DeadlineProgress deadline(budget());
+  deadline.arm();
+  return scanArea(area, deadline);
 }
 
 }  // namespace python

@@ -3,12 +3,15 @@
 #ifndef VMUND_PYTHON_NATIVE_LOADED_POLICY_H_
 #define VMUND_PYTHON_NATIVE_LOADED_POLICY_H_
 
+#include <chrono>
 #include <cstdint>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "host/attachment_extractor.h"
 #include "python/native/finding_record.h"
 #include "python/native/policy_definition.h"
 #include "vessamund/VmundRefcounted"
@@ -16,6 +19,7 @@
 
 namespace vmund {
 
+class DeadlineProgress;
 class MessageArea;
 
 namespace python {
@@ -45,6 +49,13 @@ struct ScannerOutcome {
   std::vector<FindingRecord> findings;
 };
 
+struct SkippedInfo {
+  std::string label;
+  std::string mimeType;
+  std::string reason;  // why it was not read; "" when not extracted at all
+  bool unscannable;    // it may hold text that was not read
+};
+
 struct PartInfo {
   uint16_t kind;
   std::string label;
@@ -55,7 +66,7 @@ struct MessageOutcome {
   std::string id;       // as `vmund scan` names it: NAME, or NAME#N in an mbox
   size_t offset = 0;    // where the message starts in the input
   std::vector<PartInfo> parts;
-  std::vector<std::pair<std::string, std::string>> skipped;  // label, MIME type
+  std::vector<SkippedInfo> skipped;
   bool timedOut = false;
   std::vector<ScannerOutcome> results;  // one per scanner, in definition order
   std::string headers;  // the decoded header block ("Name: value" lines), "" if none
@@ -74,18 +85,23 @@ class LoadedPolicy {
 
   PolicyDefinition const& definition() const { return definition_; }
 
-  // Reads `bytes` as mail (one message, or every message of an mbox) and
-  // scans each message with every scanner. `name` names the input in ids.
-  // Throws MessageError when the input holds no mail. Takes no Python lock.
+  // Reads `bytes` as mail (one message, or every message of an mbox),
+  // archives and documents in attachments included (the vmund-extract
+  // helper, with `vmund scan`'s default limits), and scans each message with
+  // every scanner. `name` names the input in ids. As in `vmund scan`, the
+  // first message's time budget covers reading the input. Throws
+  // MessageError when the input holds no mail. Takes no Python lock.
   std::vector<MessageOutcome> scanMail(std::string const& bytes, std::string const& name) const;
 
   // Scans `text` (UTF-8) as one part of `kind`.
   MessageOutcome scanText(std::string text, uint16_t kind) const;
 
  private:
-  MessageOutcome scanArea(MessageArea& area) const;
+  std::chrono::milliseconds budget() const;
+  MessageOutcome scanArea(MessageArea& area, DeadlineProgress& deadline) const;
 
   PolicyDefinition definition_;
+  std::shared_ptr<AttachmentExtractor const> extractor_;  // runs vmund-extract
   std::vector<Vessamund::Ref<Vessamund::DictionaryScannerImpl>> scanners_;
 };
 

@@ -33,7 +33,7 @@ struct MessageResult {
   std::string id;
   size_t offset;
   std::vector<Part> parts;
-  std::vector<std::pair<std::string, std::string>> skipped;
+  std::vector<SkippedInfo> skipped;
   bool timedOut;
   std::vector<ScannerResult> results;
   std::string headers;
@@ -67,10 +67,12 @@ py::dict toDict(MessageResult const& m) {
   }
   d["parts"] = parts;
   py::list skipped;
-  for (auto const& s : m.skipped) {
+  for (SkippedInfo const& s : m.skipped) {
     py::dict sd;
-    sd["label"] = s.first;
-    sd["type"] = s.second;
+    sd["label"] = s.label;
+    sd["type"] = s.mimeType;
+    sd["reason"] = s.reason;
+    sd["unscannable"] = s.unscannable;
     skipped.append(sd);
   }
   d["skipped"] = skipped;
@@ -130,6 +132,15 @@ void bindResultObjects(py::module_& m) {
         return "<Part " + p.area + " " + p.label + " " + std::to_string(p.bytes) + " bytes>";
       });
 
+  py::class_<SkippedInfo>(m, "Skipped", "A part of the message that was not scanned, and why.")
+      .def_readonly("label", &SkippedInfo::label, "File name, or container path inside an attachment.")
+      .def_readonly("type", &SkippedInfo::mimeType, "Declared MIME type; \"\" inside an attachment.")
+      .def_readonly("reason", &SkippedInfo::reason, "Why it was not read; \"\" when not read at all.")
+      .def_readonly("unscannable", &SkippedInfo::unscannable, "It may hold text that was not read.")
+      .def("__repr__", [](SkippedInfo const& s) {
+        return "<Skipped " + s.label + (s.reason.empty() ? "" : ": " + s.reason) + ">";
+      });
+
   py::class_<FindingRecord>(m, "Finding", R"doc(
 One match: which item of which dictionary, what kind of identifier, in which
 part, where (start and end count code points of the part's text, as Python
@@ -164,7 +175,7 @@ strings do), and the matched value masked.)doc")
       .def_readonly("offset", &MessageResult::offset, "Where the message starts in the input (bytes).")
       .def_readonly("parts", &MessageResult::parts)
       .def_readonly("skipped", &MessageResult::skipped,
-                    "(label, MIME type) of each attachment that is not text and was not scanned.")
+                    "The parts not scanned (Skipped), with why.")
       .def_readonly("timed_out", &MessageResult::timedOut,
                     "The time budget cut a scan short: scores are partial.")
       .def_readonly("results", &MessageResult::results, "One per scanner, in the policy's order.")

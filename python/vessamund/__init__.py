@@ -13,10 +13,10 @@ travels to other processes (Dask workers), where each process loads it once::
 import threading
 
 from ._native import (Finding, MessageError, MessageResult, Part, Policy, PolicyError,
-                      PolicyWarning, ScannerResult)
+                      PolicyWarning, ScannerResult, Skipped)
 
 __all__ = ["Finding", "MessageError", "MessageResult", "Part", "Policy", "PolicyError",
-           "PolicyWarning", "ScannerResult"]
+           "PolicyWarning", "ScannerResult", "Skipped"]
 
 # Policies this process has loaded from pickles, by definition: a Dask worker
 # receives the same policy with every task and loads it once.

@@ -23,6 +23,13 @@ class Part:
     bytes: int
 
 
+class Skipped:
+    label: str
+    type: str
+    reason: str
+    unscannable: bool
+
+
 class Finding:
     dictionary: str
     item: int
@@ -50,7 +57,7 @@ class MessageResult:
     id: str
     offset: int
     parts: List[Part]
-    skipped: List[Tuple[str, str]]
+    skipped: List[Skipped]
     timed_out: bool
     results: List[ScannerResult]
     headers: str

@@ -64,7 +64,8 @@ def gen_corpus(tmp_path_factory):
     script = os.path.join(CORPUS, "make_pii_corpus.py")
     need(os.path.exists(script), "no corpus generator at %s (VMUND_CORPUS_DIR)" % script)
     d = tmp_path_factory.mktemp("gen")
-    subprocess.run([sys.executable, script, "--seed", "23", "--count", "120", "--out", str(d)],
+    subprocess.run([sys.executable, script, "--seed", "23", "--count", "120", "--binary-attachments",
+                    "--out", str(d)],
                    check=True, capture_output=True)
     planted = [json.loads(l) for l in open(d / "manifest.jsonl")]
     os.remove(d / "manifest.jsonl")

@@ -33,8 +33,11 @@ def test_results_equal_vmund_scan(vessamund_module, policy, vmund, db_dir, gen_c
     assert got.keys() == expected.keys()
     for key in expected:
         assert got[key] == expected[key], key
-    # The comparison covers matches, an mbox and unreadable inputs.
+    # The comparison covers matches, documents read by the helper, an mbox and
+    # unreadable inputs.
     assert any(r["score"] > 0 for m in got.values() for r in m.get("results", []))
+    assert any(p["label"].endswith((".xlsx", ".pdf", ".docx"))
+               for m in got.values() for p in m.get("parts", []))
     assert any(k.endswith("#40") for k in got) and any(k.startswith("error:") for k in got)
 
 
