@@ -1,7 +1,6 @@
 // Loading a policy's scanners and scanning with them; see loaded_policy.h.
 #include "python/native/loaded_policy.h"
 
-#include <dirent.h>
 #include <stdlib.h>
 #include <unistd.h>
 
