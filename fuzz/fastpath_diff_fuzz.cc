@@ -1,7 +1,8 @@
 // The planned scan must give byte for byte what the reference scan gives, on
 // any message. Input: parts separated by 0xFF bytes, each opening with its
 // flags byte (kinds and the line-break bit); the first byte of the input
-// picks the budget. Compares whole dictionary scans and each item's scores
+// picks the budget and whether the candidate table is cut down to a few
+// records and ranges, so that the input overflows it. Compares whole dictionary scans and each item's scores
 // and logger calls; traps on the first difference.
 #include <climits>
 #include <cstddef>
@@ -10,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "scan/candidate_table.h"
 #include "support/mixed_policy.h"
 #include "support/scan_compare.h"
 
@@ -37,6 +39,10 @@ extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
   size = size > 16384 ? 16384 : size;
   static unsigned long const kBudgets[] = {1, 3, 20, 1000, ULONG_MAX};
   unsigned long const budget = kBudgets[data[0] % 5];
+  using Vessamund::internal::CandidateTable;
+  CandidateTable::setLimitsForTesting(data[0] / 5 % 2 == 0
+                                          ? CandidateTable::Limits{}
+                                          : CandidateTable::Limits{5, 9, 4, 1, 2});
   vmund_test::TestArea area;
   std::string const rest(reinterpret_cast<char const*>(data + 1), size - 1);
   size_t start = 0;

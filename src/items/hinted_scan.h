@@ -20,7 +20,8 @@
 namespace Vessamund {
 namespace internal {
 
-// A plain word. `hints` walks the word's kCount signal.
+// A plain word. `hints` is the word's kCount signal: its score comes from
+// the pass's sums, and only the parts they leave out are read.
 unsigned long scanContain(DictionaryItemImpl const& item, DScanAreaImpl* area,
                           unsigned long budget, CandidateTable::Cursor* hints);
 

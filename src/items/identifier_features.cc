@@ -29,6 +29,8 @@
 // only when it ends a run of digits followed by a possible trailing context.
 #include "items/identifier_features.h"
 
+#include <array>
+
 #include <cstring>
 #include <vector>
 
@@ -118,28 +120,67 @@ inline bool back(char const* text, uint32_t* end, uint32_t count) {
 // Identifiers made of digit blocks, read backwards from their last digit.
 // A block boundary inside a run of digits is an empty separator; one
 // between runs is the separator there. Each shape lists its block lengths
-// and, when the expression fixes them, the digits it may begin with.
+// and its families: the feature of each set of first digits an expression
+// fixes (up to four digits; none: any start).
 struct DigitShape {
-  IdentifierFeature feature;
+  struct Family {
+    IdentifierFeature feature;
+    char const* prefixes;  // comma-separated; null: any
+  };
   uint8_t count;
   uint8_t blocks[7];
-  char const* prefixes;  // comma-separated; null: any
+  Family families[5];
+  uint8_t familyCount;
 };
 
 constexpr DigitShape kDigitShapes[] = {
-    {kCanSin, 3, {3, 3, 3}, "0,1,2,3,4,5,6,7,9"},
-    {kSsnItin, 3, {3, 2, 4}, nullptr},
-    {kAba, 3, {4, 4, 1}, nullptr},
-    {kUkNhs, 3, {3, 3, 4}, nullptr},
-    {kUsEin, 2, {2, 7}, nullptr},
-    {kFrCni, 3, {2, 2, 8}, nullptr},
-    {kInsee, 7, {1, 2, 2, 2, 3, 3, 2}, nullptr},
-    {kInsee, 7, {1, 2, 2, 3, 2, 3, 2}, nullptr},
-    {kCard16, 4, {4, 4, 4, 4}, "4,35,51,52,53,54,55,65,6011"},
-    {kCard15, 3, {4, 6, 5}, "34,37,1800,2131"},
-    {kCard14, 3, {4, 6, 4}, "300,301,302,303,304,305,36,38"},
-    {kPassport9, 1, {9}, nullptr},
+    {3, {3, 3, 3}, {{kCanSin, "0,1,2,3,4,5,6,7,9"}}, 1},
+    {3, {3, 2, 4}, {{kSsnItin, "0,1,2,3,4,5,6,7,8"}, {kItin, "9"}}, 2},
+    {3, {4, 4, 1}, {{kAba, nullptr}}, 1},
+    {3, {3, 3, 4}, {{kUkNhs, nullptr}}, 1},
+    {2, {2, 7}, {{kUsEin, nullptr}}, 1},
+    {3, {2, 2, 8}, {{kFrCni, nullptr}}, 1},
+    {7, {1, 2, 2, 2, 3, 3, 2}, {{kInsee, nullptr}}, 1},
+    {7, {1, 2, 2, 3, 2, 3, 2}, {{kInsee, nullptr}}, 1},
+    {4, {4, 4, 4, 4},
+     {{kCard16, "4"}, {kCard16Jcb, "35"}, {kCard16Mc, "51,52,53,54,55"},
+      {kCard16Other, "65"}, {kCard16Disc, "6011"}},
+     5},
+    {3, {4, 6, 5}, {{kCard15, "34,37"}, {kCard15Other, "1800,2131"}}, 2},
+    {3, {4, 6, 4}, {{kCard14, "300,301,302,303,304,305"}, {kCard14Other, "36,38"}}, 2},
+    {1, {9}, {{kPassport9, nullptr}}, 1},
 };
+
+// The first digits a family's prefixes begin with, bit d for digit d: most
+// families are ruled out by the first digit alone.
+constexpr unsigned firstDigitsOf(DigitShape::Family const& family) {
+  if (family.prefixes == nullptr) return 0x3FF;
+  unsigned bits = 0;
+  bool atStart = true;
+  for (char const* p = family.prefixes; *p != '\0'; ++p) {
+    if (atStart) bits |= 1u << (*p - '0');
+    atStart = *p == ',';
+  }
+  return bits;
+}
+
+constexpr size_t kShapeCount = sizeof kDigitShapes / sizeof *kDigitShapes;
+constexpr std::array<std::array<unsigned, 5>, kShapeCount> kFirstDigits = [] {
+  std::array<std::array<unsigned, 5>, kShapeCount> bits{};
+  for (size_t i = 0; i < kShapeCount; ++i) {
+    for (int f = 0; f < kDigitShapes[i].familyCount; ++f) {
+      bits[i][f] = firstDigitsOf(kDigitShapes[i].families[f]);
+    }
+  }
+  return bits;
+}();
+
+// The features of a shape's families.
+constexpr unsigned featuresOf(DigitShape const& shape) {
+  unsigned bits = 0;
+  for (int i = 0; i < shape.familyCount; ++i) bits |= 1u << shape.families[i].feature;
+  return bits;
+}
 
 // The runs of digits before a digit that ends one, last run first, with the
 // separators between them: where each run starts and how long it is.
@@ -165,17 +206,20 @@ void readRuns(char const* text, uint32_t at, Runs& runs) {
 }
 
 bool startsWithOneOf(char const* text, uint32_t start, uint32_t length, char const* prefixes) {
-  for (char const* p = prefixes; *p != '\0';) {
-    char const* comma = std::strchr(p, ',');
-    size_t const n = comma != nullptr ? static_cast<size_t>(comma - p) : std::strlen(p);
-    if (start + n <= length && std::memcmp(text + start, p, n) == 0) return true;
-    p += n + (comma != nullptr ? 1 : 0);
+  // Read in place: this runs at every end of a digit run.
+  for (char const* p = prefixes;;) {
+    uint32_t k = 0;
+    while (p[k] != ',' && p[k] != '\0' && start + k < length && text[start + k] == p[k]) ++k;
+    if (p[k] == ',' || p[k] == '\0') return true;
+    while (*p != ',' && *p != '\0') ++p;
+    if (*p == '\0') return false;
+    ++p;
   }
-  return false;
 }
 
-// Where an identifier of `shape` ending with the runs begins, or -1.
-int64_t matchShape(char const* text, uint32_t length, Runs const& runs, DigitShape const& shape) {
+// Where an identifier of `shape` ending with the runs begins, whatever its
+// first digits, or -1.
+int64_t matchShape(char const* text, Runs const& runs, DigitShape const& shape) {
   int run = 0;
   uint32_t left = runs.length[0];
   for (int b = shape.count - 1; b >= 0; --b) {
@@ -190,7 +234,6 @@ int64_t matchShape(char const* text, uint32_t length, Runs const& runs, DigitSha
   if (left != 0) return -1;
   uint32_t const start = runs.start[run];
   if (!mayLead(text, start)) return -1;
-  if (shape.prefixes != nullptr && !startsWithOneOf(text, start, length, shape.prefixes)) return -1;
   return start;
 }
 
@@ -256,10 +299,28 @@ inline unsigned highRun(unsigned bits, unsigned n) {
 // The pass: blocks of 16 bytes as bit masks. Blank runs and passport runs
 // carry from block to block; digit chains are followed digit by digit,
 // judging the bytes between two digits directly.
-constexpr unsigned kDigitShapeFeatures =
-    (1u << kCanSin) | (1u << kSsnItin) | (1u << kAba) | (1u << kUkNhs) | (1u << kUsEin) |
-    (1u << kFrCni) | (1u << kInsee) | (1u << kCard16) | (1u << kCard15) | (1u << kCard14) |
-    (1u << kPassport9);
+constexpr std::array<unsigned, kShapeCount> kShapeFeatures = [] {
+  std::array<unsigned, kShapeCount> bits{};
+  for (size_t i = 0; i < kShapeCount; ++i) bits[i] = featuresOf(kDigitShapes[i]);
+  return bits;
+}();
+
+// The fewest digits any shape holds: runs with fewer hold none of them.
+constexpr uint32_t kFewestShapeDigits = [] {
+  uint32_t fewest = UINT32_MAX;
+  for (DigitShape const& shape : kDigitShapes) {
+    uint32_t digits = 0;
+    for (int b = 0; b < shape.count; ++b) digits += shape.blocks[b];
+    if (digits < fewest) fewest = digits;
+  }
+  return fewest;
+}();
+
+constexpr unsigned kDigitShapeFeatures = [] {
+  unsigned bits = 0;
+  for (DigitShape const& shape : kDigitShapes) bits |= featuresOf(shape);
+  return bits;
+}();
 
 class Finder {
  public:
@@ -359,10 +420,22 @@ class Finder {
     if ((wanted_ & kDigitShapeFeatures) != 0) {
       Runs runs;
       readRuns(text_, i, runs);
-      for (DigitShape const& shape : kDigitShapes) {
-        if (!want(shape.feature)) continue;
-        int64_t const start = matchShape(text_, length_, runs, shape);
-        if (start >= 0) sink_.feature(shape.feature, end, static_cast<uint32_t>(start));
+      uint32_t digits = 0;
+      for (int r = 0; r < runs.count; ++r) digits += runs.length[r];
+      for (size_t si = 0; si < kShapeCount && digits >= kFewestShapeDigits; ++si) {
+        DigitShape const& shape = kDigitShapes[si];
+        if ((wanted_ & kShapeFeatures[si]) == 0) continue;
+        int64_t const start = matchShape(text_, runs, shape);
+        if (start < 0) continue;
+        for (int f = 0; f < shape.familyCount; ++f) {
+          DigitShape::Family const& family = shape.families[f];
+          if (((kFirstDigits[si][f] >> (text_[start] - '0')) & 1u) != 0 &&
+              want(family.feature) &&
+              (family.prefixes == nullptr ||
+               startsWithOneOf(text_, static_cast<uint32_t>(start), length_, family.prefixes))) {
+            sink_.feature(family.feature, end, static_cast<uint32_t>(start));
+          }
+        }
       }
     }
     // uspspt's other form: a letter and seven digits.
@@ -480,7 +553,7 @@ std::vector<ExpressionFeatures> buildTable() {
   std::vector<ExpressionFeatures> table = {
       {cansin_expr.get(), 1, {{kCanSin, S + 9 + 2 * S, S}}},
       {usssn_expr.get(), 1, {{kSsnItin, S + 9 + 2 * S, S}}},
-      {itin_expr.get(), 1, {{kSsnItin, S + 9 + 2 * S, S}}},
+      {itin_expr.get(), 1, {{kItin, S + 9 + 2 * S, S}}},
       {aba_expr.get(), 1, {{kAba, S + 9 + 2 * S, S}}},
       {uknhs_expr.get(), 1, {{kUkNhs, S + 10 + 2 * S, S}}},
       {usein_expr.get(), 1, {{kUsEin, S + 9 + S, S}}},
@@ -500,8 +573,9 @@ std::vector<ExpressionFeatures> buildTable() {
       {depspt_expr.get(), 1, {{kDePassport, S + 10, S}}},
   };
   // 4-4-4-4 (elements 0, 1, 4, 7, 8), 4-6-5 (2, 3), 4-6-4 (5, 6).
-  IdentifierFeature const cards[9] = {kCard16, kCard16, kCard15, kCard15, kCard16,
-                                      kCard14, kCard14, kCard16, kCard16};
+  IdentifierFeature const cards[9] = {kCard16Mc,   kCard16,      kCard15,
+                                      kCard15Other, kCard16Jcb,   kCard14,
+                                      kCard14Other, kCard16Disc,  kCard16Other};
   uint32_t const reach[9] = {S + 16 + 3 * S, S + 16 + 3 * S, S + 15 + 2 * S,
                              S + 15 + 2 * S, S + 16 + 3 * S, S + 14 + 2 * S,
                              S + 14 + 2 * S, S + 16 + 3 * S, S + 16 + 3 * S};

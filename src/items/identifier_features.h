@@ -28,15 +28,15 @@ namespace internal {
 // separator.
 enum IdentifierFeature : uint8_t {
   kCanSin,       // 3-3-3, the first digit 0-7 or 9
-  kSsnItin,      // 3-2-4 (usssn, and itin when it starts with 9)
+  kSsnItin,      // 3-2-4 starting 0-8 (usssn)
   kAba,          // 4-4-1
   kUkNhs,        // 3-3-4
   kUsEin,        // 2-7
   kFrCni,        // 2-2-8
   kInsee,        // 1-2-2, then 2-3 or 3-2, then 3-2
-  kCard16,       // 4-4-4-4 starting 4, 35, 51-55, 65 or 6011
-  kCard15,       // 4-6-5 starting 34, 37, 1800 or 2131
-  kCard14,       // 4-6-4 starting 300-305, 36 or 38
+  kCard16,       // 4-4-4-4 starting 4
+  kCard15,       // 4-6-5 starting 34 or 37
+  kCard14,       // 4-6-4 starting 300-305
   kPassport9,    // nine digits, or a letter and seven
   kDea,          // one of ABFGMPR, one of ABFGMPR9, then 6-1
   kUkni,         // two letters, then 2-2-2, then a separator and a letter A-D
@@ -45,6 +45,15 @@ enum IdentifierFeature : uint8_t {
   kIsin,         // at a word start: 2 letters, 9 letters or digits, a digit
   kIbanStart,    // two letters and two digits (what follows may be short)
   kDePassport,   // ten of 0-9 C F G H J K L M N P R T V W X Y Z
+  // The other starts of shapes above, one feature per expression, so that a
+  // dense run of one kind of identifier wakes only the expression it fits.
+  kItin,         // 3-2-4 starting 9
+  kCard16Mc,     // 4-4-4-4 starting 51-55
+  kCard16Jcb,    // 4-4-4-4 starting 35
+  kCard16Disc,   // 4-4-4-4 starting 6011
+  kCard16Other,  // 4-4-4-4 starting 65
+  kCard15Other,  // 4-6-5 starting 1800 or 2131
+  kCard14Other,  // 4-6-4 starting 36 or 38
   kFeatureCount
 };
 

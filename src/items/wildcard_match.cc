@@ -5,6 +5,10 @@
 #include <cassert>
 #include <cstring>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace Vessamund {
 namespace internal {
 
@@ -64,6 +68,36 @@ char const* matchClass(char const* p, char c) {
   }
   // p is at the closing "]".
   return matched != negated ? p + 1 : nullptr;
+}
+
+// The first word start after `word` (a byte after a blank) that holds
+// `first` or its capital, or `end` when there is none. `first` is not blank.
+char const* nextWordWith(char const* word, char const* end, char first) {
+  char const upper = first >= 'a' && first <= 'z' ? static_cast<char>(first - 32) : first;
+  char const* p = word + 1;
+#ifdef __SSE2__
+  // Sixteen bytes at a time: the byte, and the blank before it (' ' or
+  // '\t' to '\r').
+  __m128i const lower16 = _mm_set1_epi8(first);
+  __m128i const upper16 = _mm_set1_epi8(upper);
+  __m128i const space16 = _mm_set1_epi8(' ');
+  __m128i const tab16 = _mm_set1_epi8('\t');
+  __m128i const four16 = _mm_set1_epi8(4);
+  for (; end - p >= 16; p += 16) {
+    __m128i const v = _mm_loadu_si128(reinterpret_cast<__m128i const*>(p));
+    __m128i const before = _mm_loadu_si128(reinterpret_cast<__m128i const*>(p - 1));
+    __m128i const hit = _mm_or_si128(_mm_cmpeq_epi8(v, lower16), _mm_cmpeq_epi8(v, upper16));
+    __m128i const control = _mm_sub_epi8(before, tab16);
+    __m128i const blank = _mm_or_si128(_mm_cmpeq_epi8(before, space16),
+                                       _mm_cmpeq_epi8(_mm_max_epu8(control, four16), four16));
+    unsigned const m = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(hit, blank)));
+    if (m != 0) return p + __builtin_ctz(m);
+  }
+#endif
+  for (; p < end; ++p) {
+    if ((*p == first || *p == upper) && isBlank(p[-1])) return p;
+  }
+  return end;
 }
 
 }  // namespace
@@ -136,9 +170,17 @@ char const* WildcardMatcher::find(char const* from, char const** matchStart) {
   // Most words fail on a literal first byte; that needs no attempt.
   char const first = *pattern_;
   bool const literalFirst = first != '*' && first != '?' && first != '[' && first != '\\';
+  // A blank first byte begins no word.
+  if (literalFirst && isBlank(first)) return nullptr;
   for (;;) {
-    Outcome const o = literalFirst && fold(*word) != first ? Outcome{false, word}
-                                                           : attempt(pattern_, word);
+    if (literalFirst && fold(*word) != first) {
+      // Words that fail on their first byte stop where they start: the
+      // next word tried is the next one that begins with it.
+      word = nextWordWith(word, end_, first);
+      if (word >= end_) return nullptr;
+      continue;
+    }
+    Outcome const o = attempt(pattern_, word);
     if (o.matched) {
       assert(o.at > word);  // a match starts on a non-blank byte and ends at a blank
       if (matchStart != nullptr) *matchStart = word;

@@ -248,17 +248,18 @@ void PlannedScan::pass() {
     // A part no item of a kind can select needs no pass of that kind: its
     // items never ask about it.
     uint16_t const mask = selector.lastMask();
-    table.beginPart(ordinal, part->text, part->length);
+    table.beginPart(ordinal, part->text, part->length, mask & plan_->setArea_);
     bool complete = true;
     if (set != nullptr && (mask & plan_->setArea_) != 0) {
       complete = set->scan(part->text, part->length, sink);
     }
-    if (complete && plan_->featuresWanted_ != 0 && (mask & plan_->featureArea_) != 0) {
+    // Features only make records: once records are full they are not looked for.
+    if (complete && plan_->featuresWanted_ != 0 && (mask & plan_->featureArea_) != 0 &&
+        !table.recordsFull()) {
       findIdentifierFeatures(part->text, part->length, plan_->featuresWanted_, features);
       complete = !features.full();
     }
-    table.endPart();
-    if (!complete) {
+    if (!table.endPart(complete)) {
       // Full, or the engine failed: nothing from here on is known.
       table.stopAt(ordinal);
       break;
@@ -295,8 +296,9 @@ std::vector<uint32_t> const& PlannedScan::askedItems() {
   std::vector<uint32_t>& asked = table_->itemBuffer();
   asked = plan_->alwaysAsked_;
   if (!table_->complete()) {
-    // Some part is unknown: every prefiltered item may match there.
+    // Some part is unknown to some signals: their items may match there.
     for (uint32_t s = 0; s + 1 < plan_->signalEntryStart_.size(); ++s) {
+      if (!table_->mayMatch(s)) continue;
       asked.insert(asked.end(), plan_->signalEntries_.begin() + plan_->signalEntryStart_[s],
                    plan_->signalEntries_.begin() + plan_->signalEntryStart_[s + 1]);
     }

@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "scan/candidate_table.h"
 #include "support/allocation_count.h"
 #include "support/dense_text.h"
 #include "support/mixed_policy.h"
@@ -73,6 +74,60 @@ TEST(PlannedScan, AgreesOnDenseMessages) {
       // A match log near its capacity cuts the match text short: the same
       // way on both paths only if the logger calls come in the same order.
       ASSERT_EQ(vmund_test::compareScans(scanner, area, ULONG_MAX, fullLog), "") << seed;
+    }
+  }
+}
+
+// Messages of many parts against a table too small for them, one bound at a
+// time: the pass keeps what fits and every item reads the rest the full
+// way, or the pass's sums for the words, with the same results.
+TEST(PlannedScan, AgreesWhenTheTableOverflows) {
+  using Vessamund::internal::CandidateTable;
+  using Limits = CandidateTable::Limits;
+  constexpr uint32_t kRecords = CandidateTable::kMaxRecords;
+  constexpr uint32_t kRanges = CandidateTable::kMaxRanges;
+  constexpr uint32_t kRaw = CandidateTable::kMaxRawRanges;
+  constexpr uint32_t kNul = CandidateTable::kMaxNulParts;
+  constexpr uint32_t kMasks = CandidateTable::kMaxMasks;
+  struct Case {
+    char const* note;
+    Limits limits;
+  } const cases[] = {
+      {"records", Limits{6, kRanges, kRaw, kNul, kMasks}},
+      {"ranges", Limits{kRecords, 12, kRaw, kNul, kMasks}},
+      {"ranges of one part", Limits{kRecords, kRanges, 5, kNul, kMasks}},
+      {"parts with a zero byte", Limits{kRecords, kRanges, kRaw, 1, kMasks}},
+      {"selection masks", Limits{kRecords, kRanges, kRaw, kNul, 2}},
+  };
+  static uint16_t const kFlags[] = {1, 2, 4, 8, 1 | 16, 3, 4 | 32, 8 | 16};
+  // The bounds come back for the other tests however this one ends.
+  struct Restore {
+    ~Restore() { CandidateTable::setLimitsForTesting(Limits{}); }
+  } const restore;
+  std::vector<std::string> const words = wordsOf(vmund_test::mixedPolicy());
+  std::vector<Dictionary> const all = dictionaries();
+  for (auto const& c : cases) {
+    SCOPED_TRACE(c.note);
+    CandidateTable::setLimitsForTesting(c.limits);
+    for (size_t d = 0; d < 3; ++d) {
+      SCOPED_TRACE(all[d].note);
+      Ref<Vessamund::DictionaryScannerImpl> handle(vmund_test::makeScanner(all[d].rows));
+      auto& scanner = *static_cast<ProfileDictionaryScanner*>(handle.get());
+      auto const plan = ScanPlan::build(scanner.itemList(), 1);
+      ProfileScanAccess::prepare(scanner);
+      for (unsigned seed = 1; seed <= 4; ++seed) {
+        std::mt19937 rng(seed);
+        TestArea area;
+        for (int i = 0; i < 16; ++i) {
+          std::string text = vmund_test::denseText(rng, 100 + rng() % 1000, words);
+          if (rng() % 6 == 0) text.insert(rng() % text.size(), 1, '\0');
+          area.add(text, kFlags[rng() % (sizeof kFlags / sizeof *kFlags)]);
+        }
+        for (unsigned long budget : {4ul, ULONG_MAX}) {
+          ASSERT_EQ(vmund_test::compareItems(scanner, *plan, area, budget), "") << seed;
+          ASSERT_EQ(vmund_test::compareScans(scanner, area, budget), "") << seed;
+        }
+      }
     }
   }
 }
