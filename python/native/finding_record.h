@@ -6,7 +6,6 @@
 #include <string>
 
 namespace vmund {
-
 namespace python {
 
 // Offsets count code points of the part's text, as Python's str does, so
