@@ -2,6 +2,8 @@
 // this database (through the client in src/outside/sqlite).
 #include "admin/config_db.h"
 
+#include "host/config_database.h"
+
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -81,7 +83,7 @@ bool exists(std::string const& path) {
 }  // namespace
 
 std::string ConfigDb::pathIn(std::string const& dir) {
-  return (dir.empty() ? std::string(".") : dir) + "/fe_content.db";
+  return configDbFileIn(dir.empty() ? std::string(".") : dir);
 }
 
 void ConfigDb::create(std::string const& dir, std::string const& schemaSql) {

@@ -6,7 +6,9 @@
 #include <cstdlib>
 #include <map>
 #include <set>
+#include <type_traits>
 
+#include "admin/item_check.h"
 #include "admin/pattern_types.h"
 
 namespace vmund {
@@ -85,11 +87,21 @@ std::string quoted(std::string const& field) {
 }  // namespace
 
 std::string checkRow(ItemRow const& row) {
+  std::vector<std::string> problems;
   bool detector = row.type >= 256 && row.type <= 273;
-  if (row.pattern.empty() && !detector) return "empty pattern";
+  // The loader makes any other code a wildcard: a typo would match as one.
+  if (patternTypeName(row.type) == std::to_string(row.type))
+    problems.push_back("unknown pattern type code " + std::to_string(row.type));
+  if (row.pattern.empty() && !detector) problems.push_back("empty pattern");
   if (row.pattern.size() > 255)
-    return "pattern is " + std::to_string(row.pattern.size()) + " bytes long, at most 255 fit";
-  return std::string();
+    problems.push_back("pattern is " + std::to_string(row.pattern.size()) +
+                       " bytes long, at most 255 fit");
+  if ((row.scan_area & 15) == 0)
+    problems.push_back("area " + std::to_string(row.scan_area) +
+                       " selects no part (body 1, attachment 2, header 4, html 8): it never matches");
+  std::string joined;
+  for (std::string const& p : problems) joined += (joined.empty() ? "" : "; ") + p;
+  return joined;
 }
 
 std::vector<ItemRow> readItemsCsv(std::istream& in, std::vector<CsvProblem>& problems,
@@ -105,6 +117,8 @@ std::vector<ItemRow> readItemsCsv(std::istream& in, std::vector<CsvProblem>& pro
     problems.push_back({1, "empty file: expected a header line naming the columns"});
     return rows;
   }
+  // A byte-order mark (spreadsheets write one) is no part of the first name.
+  if (!fields.empty() && fields[0].compare(0, 3, "\xEF\xBB\xBF") == 0) fields[0].erase(0, 3);
   for (size_t i = 0; i < fields.size(); ++i) {
     std::string name = fields[i];
     name.erase(0, name.find_first_not_of(" \t"));
@@ -134,37 +148,52 @@ std::vector<ItemRow> readItemsCsv(std::istream& in, std::vector<CsvProblem>& pro
     }
     ItemRow row;
     row.item_no = static_cast<int64_t>(rows.size()) + 1;
-    std::string bad;
-    auto number = [&](char const* name, long long max, long long& out) {
+    // Every problem of the row, so that one pass over the file fixes it.
+    std::vector<std::string> bad;
+    // An empty cell keeps the column's default, as an option left out of
+    // `vmund dict add` does.
+    auto cell = [&](char const* name) -> std::string const* {
       auto it = column.find(name);
-      if (it == column.end() || !bad.empty()) return false;
-      if (!readNumber(fields[it->second], max, out)) {
-        bad = std::string(name) + " \"" + fields[it->second] + "\" is not a number from 0 to " +
-              std::to_string(max);
-        return false;
-      }
-      return true;
+      return it == column.end() || fields[it->second].empty() ? nullptr : &fields[it->second];
     };
-    long long v;
-    if (number("item_no", 0x7fffffffLL, v)) row.item_no = v;
+    auto number = [&](char const* name, long long max, auto& out) {
+      std::string const* text = cell(name);
+      long long v;
+      if (!text) return;
+      if (readNumber(*text, max, v))
+        out = static_cast<std::remove_reference_t<decltype(out)>>(v);
+      else
+        bad.push_back(std::string(name) + " \"" + *text + "\" is not a number from 0 to " +
+                      std::to_string(max));
+    };
+    number("item_no", 0x7fffffffLL, row.item_no);
     row.pattern = fields[column["pattern"]];
-    if (column.count("pattern_type") && !parsePatternType(fields[column["pattern_type"]], row.type))
-      bad = "unknown pattern_type \"" + fields[column["pattern_type"]] + "\"";
-    if (number("pattern_weight", 65535, v)) row.weight = static_cast<uint16_t>(v);
-    if (number("pattern_scan_area", 255, v)) row.scan_area = static_cast<uint8_t>(v);
-    if (number("pattern_max_weight", 65535, v)) row.max_weight = static_cast<uint16_t>(v);
-    if (number("pattern_max_limit", 255, v)) row.max_limit = static_cast<uint8_t>(v);
-    if (number("pattern_status", 255, v)) row.status = static_cast<uint8_t>(v);
-    if (bad.empty()) bad = checkRow(row);
-    if (bad.empty() && check) bad = check(row);
-    if (bad.empty() && numbered) {
+    if (std::string const* type = cell("pattern_type"))
+      if (!parsePatternType(*type, row.type)) bad.push_back("unknown pattern_type \"" + *type + "\"");
+    number("pattern_weight", 65535, row.weight);
+    if (std::string const* area = cell("pattern_scan_area")) {
+      std::string problem = parseArea(*area, row.scan_area);
+      if (!problem.empty()) bad.push_back(problem);
+    }
+    number("pattern_max_weight", 65535, row.max_weight);
+    // A cap given without pattern_max_limit is meant to apply, as with
+    // `vmund dict add --max-weight`.
+    row.max_limit = row.max_weight > 0;
+    number("pattern_max_limit", 255, row.max_limit);
+    number("pattern_status", 255, row.status);
+    std::string problem = checkRow(row);
+    if (problem.empty() && bad.empty() && check) problem = check(row);
+    if (!problem.empty()) bad.push_back(problem);
+    if (numbered) {
       auto used = seen.emplace(row.item_no, start);
       if (!used.second)
-        bad = "item_no " + std::to_string(row.item_no) + " already used on line " +
-              std::to_string(used.first->second);
+        bad.push_back("item_no " + std::to_string(row.item_no) + " already used on line " +
+                      std::to_string(used.first->second));
     }
     if (!bad.empty()) {
-      problems.push_back({start, bad});
+      std::string joined;
+      for (std::string const& b : bad) joined += (joined.empty() ? "" : "; ") + b;
+      problems.push_back({start, joined});
       continue;
     }
     rows.push_back(row);

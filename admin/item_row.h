@@ -22,9 +22,11 @@ struct ItemRow {
   uint8_t status = 1;
 };
 
-// Checks what the database would accept but the loader could not use: an
-// empty pattern (detectors excepted: they ignore it) or one longer than the
-// 255 bytes an item record holds. Returns "" or what is wrong.
+// Checks what the database would accept but the loader could not use: a
+// type code with no name (the loader would make it a wildcard), an empty
+// pattern (detectors excepted: they ignore it), one longer than the 255
+// bytes an item record holds, an area mask that selects no part. Returns ""
+// or every problem, joined by "; ".
 std::string checkRow(ItemRow const& row);
 
 // A further check a caller may add, such as building the item to see that a

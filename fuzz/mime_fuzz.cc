@@ -1,7 +1,9 @@
 // The message host on any input, then a scan of every message it read with
 // a small policy of words, wildcards and detectors (no administrator
-// regexes: they would set the pace). The reader must give an error or
-// messages, never both empty; parts hold only the kinds it documents, valid
+// regexes: they would set the pace). The reader (as vmund and the milter use
+// it: what is not mail is read whole as text) must give an error or messages,
+// never both, and messages for any input that is not empty; Message-ID, From
+// and Subject are one line of UTF-8; parts hold only the kinds it documents, valid
 // UTF-8 with LF line ends and the byte count it reports; an HTML alternative
 // follows a body; the walk a scan makes gives exactly the parts,
 // zero-terminated; a scan must end. Seeded with the shared real-mail corpus
@@ -45,9 +47,14 @@ Vessamund::Ref<Vessamund::DictionaryScannerImpl> const& policy() {
 
 extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
   std::string const bytes(reinterpret_cast<char const*>(data), size);
-  vmund::ReadResult got = vmund::readMessages(bytes, "fuzz");
+  vmund::ReadResult got = vmund::readMailOrText(bytes, "fuzz");
   if (got.messages.empty() == got.error.empty()) fail("neither messages nor an error, or both");
+  if (got.messages.empty() != bytes.empty()) fail("input that is not empty gave no message");
   for (vmund::Message& m : got.messages) {
+    for (std::string const* header : {&m.messageId, &m.from, &m.subject})
+      if (header->find_first_of("\r\n") != std::string::npos ||
+          !g_utf8_validate(header->data(), static_cast<gssize>(header->size()), nullptr))
+        fail("Message-ID, From or Subject is not one line of UTF-8");
     uint64_t total = 0;
     for (size_t i = 0; i < m.area.partCount(); ++i) {
       uint16_t const kind = m.area.kind(i);

@@ -228,6 +228,18 @@ std::string headerBlock(GMimeMessage* msg) {
   return block;
 }
 
+// One header of `msg`, unfolded and RFC 2047-decoded; "" when absent.
+std::string headerText(GMimeMessage* msg, char const* name) {
+  char const* raw = g_mime_object_get_header(GMIME_OBJECT(msg), name);
+  if (raw == nullptr) return std::string();
+  std::string value = unfolded(raw);
+  char* decoded = g_mime_utils_header_decode_text(nullptr, value.c_str());
+  if (decoded) value = unfolded(decoded);
+  g_free(decoded);
+  value.erase(0, value.find_first_not_of(' '));
+  return ensureUtf8(std::move(value));
+}
+
 std::string labelOf(GMimePart* part, std::string const& mime) {
   char const* file = g_mime_part_get_filename(part);
   return file && *file ? ensureUtf8(file) : mime;
@@ -434,11 +446,29 @@ ReadResult readMessages(std::string const& bytes, std::string const& name,
     m.id = mbox ? name + "#" + std::to_string(n) : name;
     m.offset = mbox ? static_cast<size_t>(g_mime_parser_get_mbox_marker_offset(parser.get()))
                     : start;
+    m.messageId = headerText(msg.get(), "Message-ID");
+    if (m.messageId.size() > 1 && m.messageId.front() == '<' && m.messageId.back() == '>')
+      m.messageId = m.messageId.substr(1, m.messageId.size() - 2);
+    m.from = headerText(msg.get(), "From");
+    m.subject = headerText(msg.get(), "Subject");
     TreeWalker(m.area, options).message(msg.get(), false);
     result.messages.push_back(std::move(m));
     if (!mbox) break;
   }
   if (result.messages.empty()) result.error = "no mail message could be read";
+  return result;
+}
+
+ReadResult readMailOrText(std::string const& bytes, std::string const& name,
+                          ReadOptions const& options) {
+  ReadResult result = readMessages(bytes, name, options);
+  if (!result.messages.empty() || bytes.empty()) return result;
+  result.error.clear();
+  Message m;
+  m.id = name;
+  m.notMail = true;
+  m.area.addPart(kBody, ensureUtf8(unixLines(bytes)), "whole input, not mail");
+  result.messages.push_back(std::move(m));
   return result;
 }
 

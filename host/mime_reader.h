@@ -18,6 +18,11 @@ struct Message {
   // first header line. Lets a caller that reads one range of a large mbox
   // name each message by its place in the whole file.
   size_t offset = 0;
+  // What a mail administrator finds the message by, decoded to UTF-8 ("" when
+  // the message has no such header): Message-ID without its angle brackets,
+  // From as written, Subject.
+  std::string messageId, from, subject;
+  bool notMail = false;  // readMailOrText() took the input whole as text
   MessageArea area;
 };
 
@@ -68,6 +73,14 @@ struct ReadOptions {
 // Every message of an mbox gets the extractor's limits afresh.
 ReadResult readMessages(std::string const& bytes, std::string const& name,
                         ReadOptions const& options);
+
+// As readMessages(), but input that cannot be read as mail (no header line)
+// is one message with `notMail` set whose whole text (as UTF-8 with LF line
+// ends, like every part) is one body part, so that breaking the format hides
+// nothing. Only empty input is an error. `vmund scan` and the milter both
+// read their input this way.
+ReadResult readMailOrText(std::string const& bytes, std::string const& name,
+                          ReadOptions const& options = ReadOptions());
 
 }  // namespace vmund
 

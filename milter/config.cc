@@ -2,10 +2,11 @@
 // and rules, checked in full so that every mistake is reported at once.
 #include "milter/config.h"
 
+#include "host/scanner_load.h"
+
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
-#include <set>
 
 #include "milter/extract_settings.h"
 
@@ -92,27 +93,6 @@ bool parseDuration(std::string const& text, std::chrono::milliseconds& out) {
   return true;
 }
 
-bool parseAction(std::string const& text, Action& out) {
-  static Action const all[] = {Action::kAccept, Action::kQuarantine, Action::kTempfail,
-                               Action::kReject};
-  for (Action a : all) {
-    if (text == actionName(a)) {
-      out = a;
-      return true;
-    }
-  }
-  return false;
-}
-
-// Names as the configuration database stores them (VARCHAR(255)).
-std::string checkName(std::string const& name) {
-  if (name.empty()) return "empty name";
-  if (name.size() > 255) return "name longer than 255 bytes";
-  for (unsigned char c : name)
-    if (c < 0x20 || c == 0x7f) return "name holds a control character";
-  return std::string();
-}
-
 class Parser {
  public:
   Parser(Config& config, std::vector<ConfigProblem>& problems)
@@ -144,6 +124,7 @@ class Parser {
   void problem(std::string message) { problems_.push_back({line_, std::move(message)}); }
 
   void setting(std::string const& key, std::string const& value) {
+    std::string bad;
     if (key == "socket") {
       config_.socket = value;
     } else if (key == "db-dir") {
@@ -164,7 +145,11 @@ class Parser {
       reply(value, '5', config_.rejectReply);
     } else if (key == "tempfail-reply") {
       reply(value, '4', config_.tempfailReply);
-    } else if (std::string bad; extractSetting(key, value, config_, bad)) {
+    } else if (config_.notScanned.setting(key, value, bad)) {
+      if (!bad.empty()) problem(bad);
+    } else if (config_.headers.setting(key, value, bad)) {
+      if (!bad.empty()) problem(bad);
+    } else if (extractSetting(key, value, config_, bad)) {
       if (!bad.empty()) problem(bad);
     } else {
       problem("unknown setting \"" + key + "\"");
@@ -181,21 +166,8 @@ class Parser {
     r.line = line_;
     std::string const& kind = words[0];
     if (words.size() < 2) return problem("\"" + kind + "\" needs a name");
-    r.name = words[1];
-    if (kind == "template") {
-      r.kind = Rule::kTemplate;
-      size_t colon = r.name.find(':');
-      std::string number = r.name.substr(0, colon);
-      if (colon == std::string::npos || !allDigits(number) || number.size() > 3 ||
-          std::stoul(number) < 512 || std::stoul(number) > 540)
-        return problem("template \"" + r.name + "\": expected NUMBER:NAME with a number from 512 to 540");
-      r.templateNumber = static_cast<unsigned short>(std::stoul(number));
-      r.name = r.name.substr(colon + 1);
-    } else {
-      r.kind = kind == "group" ? Rule::kGroup : Rule::kDictionary;
-    }
-    std::string bad = checkName(r.name);
-    if (!bad.empty()) return problem(kind + ": " + bad);
+    std::string bad = parseScannerRequest(kind, words[1], r.scanner);
+    if (!bad.empty()) return problem(bad);
 
     std::string replyText;
     for (size_t i = 2; i < words.size(); i += 2) {
@@ -221,33 +193,19 @@ class Parser {
       bad = parseReply(replyText, r.action == Action::kReject ? '5' : '4', r.reply);
       if (!bad.empty()) return problem(bad);
     }
-    // Dictionaries and templates share the factory's dictionary cache, so
-    // one name there can only be one scanner.
-    std::set<std::string>& names = r.kind == Rule::kGroup ? groups_ : dictionaries_;
-    if (!names.insert(r.name).second)
-      return problem("\"" + r.name + "\" is already used by an earlier " +
-                     (r.kind == Rule::kGroup ? "group rule" : "dictionary or template rule"));
+    bad = requestClash(requests_, r.scanner);
+    if (!bad.empty()) return problem(bad);
+    requests_.push_back(r.scanner);
     config_.rules.push_back(r);
   }
 
   Config& config_;
   std::vector<ConfigProblem>& problems_;
-  std::set<std::string> dictionaries_;
-  std::set<std::string> groups_;
+  std::vector<ScannerRequest> requests_;
   int line_ = 0;
 };
 
 }  // namespace
-
-char const* actionName(Action action) {
-  switch (action) {
-    case Action::kAccept: return "accept";
-    case Action::kQuarantine: return "quarantine";
-    case Action::kTempfail: return "tempfail";
-    case Action::kReject: return "reject";
-  }
-  return "?";
-}
 
 std::string parseReply(std::string const& text, char kind, SmtpReply& reply) {
   std::string const what = kind == '5' ? "a reject reply" : "a tempfail reply";

@@ -9,17 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "host/scanner_request.h"
+#include "milter/action.h"
+#include "milter/header_scope.h"
+#include "milter/not_scanned.h"
 #include "host/extraction.h"
 
 namespace vmund {
 namespace milter {
-
-// What happens to a message a rule matched. Declared from mildest to most
-// severe: when several rules match, the most severe action wins.
-enum class Action { kAccept, kQuarantine, kTempfail, kReject };
-
-// "accept", "quarantine", "tempfail" or "reject".
-char const* actionName(Action action);
 
 // An SMTP reply as the MTA sends it: a three-digit code, an enhanced status
 // code and a text, e.g. {"550", "5.7.1", "Message refused"}.
@@ -33,10 +30,7 @@ struct SmtpReply {
 
 // One scanner and its policy, in file order.
 struct Rule {
-  enum Kind { kDictionary, kGroup, kTemplate };
-  Kind kind = kDictionary;
-  std::string name;                   // dictionary, group, or the name given to a template
-  unsigned short templateNumber = 0;  // 512..540, kTemplate only
+  ScannerRequest scanner;
   unsigned long threshold = 100;      // score at which the rule matches; at least 1
   Action action = Action::kAccept;
   // The reply for kReject and kTempfail. After parsing it is never empty for
@@ -54,6 +48,8 @@ struct Config {
   bool syslog = false;                          // log to syslog (mail facility), else stderr
   SmtpReply rejectReply{"550", "5.7.1", "Message refused by data-loss-prevention policy"};
   SmtpReply tempfailReply{"451", "4.7.1", "Message deferred by data-loss-prevention policy"};
+  NotScannedPolicy notScanned;  // oversize, overtime
+  HeaderScope headers;          // headers, local-domains
   std::vector<Rule> rules;
   // Reading archives and documents in attachments (milter/extract_settings.h).
   ExtractLimits extract;

@@ -10,12 +10,14 @@
 #include <sstream>
 #include <thread>
 
+#include "host/config_database.h"
+#include "host/template_folder.h"
 #include "host/isolated_extractor.h"
 #include "milter/config.h"
 #include "milter/message_log.h"
 #include "milter/milter_callbacks.h"
 #include "milter/scanner_source.h"
-#include "vessamund/factory.h"
+#include "milter/socket_guard.h"
 
 namespace {
 
@@ -27,15 +29,6 @@ ScannerSource* gSource = nullptr;
 
 extern "C" void onHangup(int) {
   if (gSource) gSource->requestReload();
-}
-
-// Points every template entry at the same file name under `dir`, as
-// `vmund scan --templates` does.
-void useTemplateFolder(std::string const& dir) {
-  for (std::string& path : Vessamund::predefined_dictionary_file_paths) {
-    if (path.empty()) continue;
-    path = dir + "/" + path.substr(path.rfind('/') + 1);
-  }
 }
 
 bool readConfig(std::string const& path, Config& config) {
@@ -112,7 +105,13 @@ int main(int argc, char** argv) {
   app.add_option("--log", log, "Where the log goes, overriding `log`: syslog or stderr (default stderr)")
       ->check(CLI::IsMember({"syslog", "stderr"}));
   app.add_flag("--check", check, "Read the configuration and load every scanner, then exit");
-  CLI11_PARSE(app, argc, argv);
+  try {
+    app.parse(argc, argv);
+  } catch (CLI::ParseError const& e) {
+    // --help and --version exit 0; any other command-line mistake is a bad
+    // configuration as much as one in the file.
+    return app.exit(e) == 0 ? kOk : kBadConfig;
+  }
 
   Config config;
   if (!readConfig(configPath, config)) return kBadConfig;
@@ -120,10 +119,17 @@ int main(int argc, char** argv) {
   if (!dbDir.empty()) config.dbDir = dbDir;
   if (!templates.empty()) config.templates = templates;
   if (!log.empty()) config.syslog = log == "syslog";
-  if (!config.dbDir.empty()) setenv("VMUND_DB_DIR", config.dbDir.c_str(), 1);
-  if (!config.templates.empty()) useTemplateFolder(config.templates);
+  std::string const badSocket = socketFormProblem(config.socket);
+  if (!badSocket.empty()) {
+    std::cerr << "vmund-milter: " << configPath << ": " << badSocket << "\n";
+    return kBadConfig;
+  }
+  if (!config.dbDir.empty()) vmund::useConfigDbDir(config.dbDir);
+  if (!config.templates.empty()) vmund::useTemplateFolder(config.templates);
 
   Log logger(config.syslog && !check);
+  if (config.headers.mode == HeaderScope::kInternal && config.headers.localDomains.empty())
+    logger.info("headers internal without local-domains: no message gets X-Vessamund headers");
   ScannerSource source(config.rules);
   std::vector<std::string> problems, warnings;
   source.load(problems, warnings);
@@ -134,9 +140,22 @@ int main(int argc, char** argv) {
   if (access(helper.c_str(), X_OK) != 0)
     logger.warning("cannot run the attachment extractor " + helper +
                    ": archives and documents will be unscannable");
+  std::string const place = socketPlaceProblem(config.socket);
+  if (!place.empty()) {
+    logger.error(place);
+    return kFailed;
+  }
+  std::string const inUse = socketInUse(config.socket);
   if (check) {
+    // Another milter on the socket is no fault of the file (this check runs
+    // beside the live milter on a reload), but the start would stop there.
+    if (!inUse.empty()) logger.warning(inUse);
     std::cout << "vmund-milter: " << configPath << ": " << config.rules.size() << " rules loaded\n";
     return kOk;
+  }
+  if (!inUse.empty()) {
+    logger.error(inUse);
+    return kFailed;
   }
 
   gSource = &source;

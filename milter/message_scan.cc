@@ -10,11 +10,7 @@ ScanOutcome scanMessage(std::vector<Rule> const& rules, ScannerSet const& set,
                         std::string const& text, DeadlineProgress& deadline,
                         AttachmentExtractor const* extractor) {
   ScanOutcome outcome;
-  ReadResult read = readMessages(text, "message", ReadOptions{extractor, deadline.deadline()});
-  if (read.messages.empty()) {
-    read.messages.emplace_back();
-    read.messages.back().area.addPart(kBody, text, "raw message");
-  }
+  ReadResult read = readMailOrText(text, "message", ReadOptions{extractor, deadline.deadline()});
   outcome.results.resize(rules.size());
   // The text always starts with a header, so the host sees one message; the
   // loop only keeps the policy sound should it ever split one.
@@ -24,8 +20,7 @@ ScanOutcome scanMessage(std::vector<Rule> const& rules, ScannerSet const& set,
     for (size_t i = 0; i < rules.size(); ++i) {
       if (set.scanners[i].empty()) continue;
       std::string matchLog, scoreList;
-      ScannerRef scanner = set.scanners[i];
-      unsigned long score = scanner->scan(&m.area, rules[i].threshold, &deadline, matchLog, scoreList);
+      unsigned long score = set.scanners[i]->scan(&m.area, rules[i].threshold, &deadline, matchLog, scoreList);
       if (score > outcome.results[i].score) outcome.results[i] = {score, scoreList};
     }
   }

@@ -17,8 +17,8 @@ namespace milter {
 
 // Reads `text` (a whole message, as MessageState::takeText() gives it) into
 // scan parts and runs scanner i of `set` with rule i's threshold; gives one
-// result per rule. Text the host cannot read as mail (no header at all) is
-// scanned whole as one body part, so that breaking the format hides nothing.
+// result per rule. Text the host cannot read as mail is scanned whole as one
+// body part (readMailOrText()).
 // `deadline` must be armed by the caller (the budget covers reading the
 // message too); when it runs out the results so far come back with
 // kTimeBudget. Exceptions from the host or the library pass through.

@@ -35,6 +35,7 @@ struct Connection {
   MessageState message;
   bool failed = false;   // a callback of this message threw; judge it kError
   bool canSkip = false;  // the MTA takes SMFIS_SKIP: stop sending an oversized body
+  std::vector<std::string> recipients;  // of this message, when the header scope needs them
 };
 
 Connection* connection(SMFICTX* ctx) { return static_cast<Connection*>(smfi_getpriv(ctx)); }
@@ -81,19 +82,21 @@ void addHeader(SMFICTX* ctx, char const* name, std::string const& value) {
   smfi_addheader(ctx, &header[0], &v[0]);
 }
 
-sfsistat carryOut(SMFICTX* ctx, MessageState const& message, Verdict const& v) {
+sfsistat carryOut(SMFICTX* ctx, MessageState const& message, Verdict const& v, bool withHeaders) {
   if (v.action == Action::kReject || v.action == Action::kTempfail) {
     std::string code = v.reply.code, status = v.reply.status, text = escapePercent(v.reply.text);
     if (smfi_setreply(ctx, &code[0], &status[0], text.empty() ? nullptr : &text[0]) != MI_SUCCESS)
       gLog->warning("the MTA refused the reply " + code + " " + status + "; it sends its own");
     return v.action == Action::kReject ? SMFIS_REJECT : SMFIS_TEMPFAIL;
   }
-  // A message that was not scanned gets no score header, and keeps no
-  // forged one either.
+  // No message keeps a forged copy; only those in the header scope get ours
+  // (and one that was not scanned gets no score header).
   removeHeaders(ctx, kScoreHeader, message.scoreHeaders());
   removeHeaders(ctx, kStatusHeader, message.statusHeaders());
-  if (!v.score.empty()) addHeader(ctx, kScoreHeader, v.score);
-  addHeader(ctx, kStatusHeader, v.status);
+  if (withHeaders) {
+    if (!v.score.empty()) addHeader(ctx, kScoreHeader, v.score);
+    addHeader(ctx, kStatusHeader, v.status);
+  }
   if (v.action == Action::kQuarantine) {
     std::string reason = v.quarantineReason;
     if (smfi_quarantine(ctx, &reason[0]) != MI_SUCCESS)
@@ -111,8 +114,9 @@ sfsistat onNegotiate(SMFICTX* ctx, unsigned long actions, unsigned long steps, u
                      unsigned long, unsigned long* wantActions, unsigned long* wantSteps,
                      unsigned long* want2, unsigned long* want3) {
   *wantActions = actions & kActions;
-  *wantSteps = steps & (SMFIP_NOCONNECT | SMFIP_NOHELO | SMFIP_NOMAIL | SMFIP_NORCPT |
-                        SMFIP_NOUNKNOWN | SMFIP_NODATA | SMFIP_NOEOH | SMFIP_SKIP);
+  unsigned long const rcpt = gConfig->headers.needsRecipients() ? 0 : SMFIP_NORCPT;
+  *wantSteps = steps & (SMFIP_NOCONNECT | SMFIP_NOHELO | SMFIP_NOMAIL | rcpt | SMFIP_NOUNKNOWN |
+                        SMFIP_NODATA | SMFIP_NOEOH | SMFIP_SKIP);
   *want2 = 0;
   *want3 = 0;
   if (Connection* c = ensureConnection(ctx)) c->canSkip = (*wantSteps & SMFIP_SKIP) != 0;
@@ -129,6 +133,18 @@ sfsistat onEnvfrom(SMFICTX* ctx, char**) {
   if (!c) return SMFIS_TEMPFAIL;
   c->message.reset();
   c->failed = false;
+  c->recipients.clear();
+  return SMFIS_CONTINUE;
+}
+
+sfsistat onEnvrcpt(SMFICTX* ctx, char** argv) {
+  Connection* c = ensureConnection(ctx);
+  if (!c) return SMFIS_TEMPFAIL;
+  try {
+    if (argv && argv[0]) c->recipients.emplace_back(argv[0]);
+  } catch (std::exception const&) {
+    c->failed = true;
+  }
   return SMFIS_CONTINUE;
 }
 
@@ -179,8 +195,8 @@ sfsistat onEom(SMFICTX* ctx) {
     gLog->error("id=" + (queueId.empty() ? std::string("-") : queueId) + ": " + e.what());
     outcome = ScanOutcome{Skip::kError, {}};
   }
-  Verdict verdict = decide(gConfig->rules, outcome, *gConfig);
-  sfsistat result = carryOut(ctx, c->message, verdict);
+  Verdict verdict = decide(*gConfig, outcome);
+  sfsistat result = carryOut(ctx, c->message, verdict, gConfig->headers.covers(c->recipients));
   double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
   gLog->info(messageLine(queueId, c->message.messageId(), c->message.size(), verdict, ms));
   c->message.reset();
@@ -234,6 +250,7 @@ std::string registerCallbacks(Config const& config, ScannerSource& source, Log& 
   desc.xxfi_flags = kActions;
   desc.xxfi_connect = onConnect;
   desc.xxfi_envfrom = onEnvfrom;
+  desc.xxfi_envrcpt = onEnvrcpt;
   desc.xxfi_header = onHeader;
   desc.xxfi_body = onBody;
   desc.xxfi_eom = onEom;
@@ -241,7 +258,6 @@ std::string registerCallbacks(Config const& config, ScannerSource& source, Log& 
   desc.xxfi_close = onClose;
   desc.xxfi_negotiate = onNegotiate;
   std::string socket = config.socket;
-  if (socket.empty()) return "no socket: set `socket` in the configuration or give --socket";
   if (smfi_setconn(&socket[0]) != MI_SUCCESS) return "bad socket \"" + socket + "\"";
   if (smfi_register(desc) != MI_SUCCESS) return "libmilter refused to register the filter";
   if (smfi_opensocket(true) != MI_SUCCESS) return "cannot open the socket \"" + socket + "\"";

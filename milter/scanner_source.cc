@@ -1,37 +1,15 @@
 // Loading the rules' scanners through the factory, and reloading them.
 #include "milter/scanner_source.h"
 
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 
-#include "host/dead_expressions.h"
+#include "host/scanner_load.h"
 #include "vessamund/factory.h"
 #include "vessamund/host_block.h"
 
 namespace vmund {
 namespace milter {
-namespace {
-
-std::string describe(Rule const& r) {
-  switch (r.kind) {
-    case Rule::kDictionary: return "dictionary " + r.name;
-    case Rule::kGroup: return "group " + r.name;
-    case Rule::kTemplate: return "template " + std::to_string(r.templateNumber) + ":" + r.name;
-  }
-  return r.name;
-}
-
-std::string databasePath() {
-  char const* dir = std::getenv("VMUND_DB_DIR");
-  return std::string(dir && *dir ? dir : "/var/lib/vessamund") + "/fe_content.db";
-}
-
-}  // namespace
-
 void setFactoryReloadBit() {
   unsigned char* word = static_cast<unsigned char*>(nCfg_debug_zone) + VMUND_RELOAD_WORD_OFFSET;
   uint32_t value;
@@ -41,32 +19,6 @@ void setFactoryReloadBit() {
 }
 
 ScannerSource::ScannerSource(std::vector<Rule> rules) : rules_(std::move(rules)) {}
-
-std::string ScannerSource::make(size_t i, ScannerRef& out, std::vector<std::string>& warnings) {
-  Rule const& r = rules_[i];
-  Vessamund::DictionaryFactory* factory = Vessamund::DictionaryFactory::instance();
-  // The factory answers a missing database or file with an empty or an
-  // empty-but-cached scanner and no word why; look first, to say it.
-  if (r.kind == Rule::kTemplate) {
-    std::string const& path = Vessamund::predefined_dictionary_file_paths.at(r.templateNumber - 512);
-    if (path.empty()) return describe(r) + ": no template file has this number";
-    if (access(path.c_str(), R_OK) != 0) return describe(r) + ": " + path + ": " + std::strerror(errno);
-    out = factory->createDictScanner(r.templateNumber, r.name);
-  } else {
-    std::string db = databasePath();
-    if (access(db.c_str(), R_OK) != 0) return describe(r) + ": " + db + ": " + std::strerror(errno);
-    out = r.kind == Rule::kGroup ? factory->createGroupScanner(r.name)
-                                 : factory->createProfileScanner(r.name);
-  }
-  if (out.empty()) return describe(r) + ": cannot be loaded";
-  if (auto* p = dynamic_cast<Vessamund::ProfileDictionaryScanner*>(out.get())) {
-    if (p->itemList().empty()) warnings.push_back(describe(r) + " has no enabled items");
-  } else if (auto* g = dynamic_cast<Vessamund::GroupDictionaryScanner*>(out.get())) {
-    if (g->memberList().empty()) warnings.push_back(describe(r) + " has no dictionaries");
-  }
-  for (std::string& dead : deadExpressions(out.get())) warnings.push_back(std::move(dead));
-  return std::string();
-}
 
 std::shared_ptr<ScannerSet> ScannerSource::build(unsigned generation,
                                                  std::vector<std::string>& problems,
@@ -78,12 +30,9 @@ std::shared_ptr<ScannerSet> ScannerSource::build(unsigned generation,
   // the reload bit is set, which must not drop a template just loaded.
   for (int pass = 0; pass < 2; ++pass) {
     for (size_t i = 0; i < rules_.size(); ++i) {
-      if ((rules_[i].kind == Rule::kTemplate) != (pass == 1)) continue;
-      std::string bad = make(i, set->scanners[i], warnings);
-      if (!bad.empty()) {
-        set->scanners[i] = ScannerRef();
-        problems.push_back(bad);
-      }
+      if ((rules_[i].scanner.source == ScannerRequest::kTemplate) != (pass == 1)) continue;
+      std::string bad = loadScanner(rules_[i].scanner, set->scanners[i], warnings);
+      if (!bad.empty()) problems.push_back(bad);
     }
   }
   return set;
@@ -100,13 +49,22 @@ std::shared_ptr<ScannerSet const> ScannerSource::acquire(std::vector<std::string
 
   setFactoryReloadBit();
   std::vector<std::string> problems, warnings;
-  std::shared_ptr<ScannerSet> set = build(current_ ? current_->generation + 1 : 1, problems, warnings);
-  for (size_t i = 0; i < set->scanners.size(); ++i)
-    if (set->scanners[i].empty() && current_) set->scanners[i] = current_->scanners[i];
-  for (std::string& p : problems) notes.push_back("reload: " + p + "; keeping the scanner loaded before");
-  for (std::string& w : warnings) notes.push_back("reload: warning: " + w);
-  notes.push_back("reload " + std::to_string(set->generation - 1) + " done: " +
-                  std::to_string(rules_.size()) + " scanners");
+  unsigned const generation = current_ ? current_->generation + 1 : 1;
+  std::shared_ptr<ScannerSet> set = build(generation, problems, warnings);
+  // A rule that held something and now holds nothing looks like a broken
+  // database, not a policy change: half a policy must never go live.
+  for (size_t i = 0; current_ && i < rules_.size(); ++i)
+    if (problems.empty() && scannerContents(set->scanners[i].get()) == 0 &&
+        scannerContents(current_->scanners[i].get()) != 0)
+      problems.push_back(describe(rules_[i].scanner) + " is empty now, but was not");
+  std::string const reload = "reload " + std::to_string(++reloads_);
+  if (!problems.empty() && current_) {
+    for (std::string& p : problems) notes.push_back(reload + " failed: " + p);
+    notes.push_back(reload + " failed: keeping every scanner loaded before");
+    return current_;
+  }
+  for (std::string& w : warnings) notes.push_back(reload + ": warning: " + w);
+  notes.push_back(reload + " done: " + std::to_string(rules_.size()) + " scanners");
   current_ = std::move(set);
   return current_;
 }

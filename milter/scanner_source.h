@@ -9,14 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "host/scanner_load.h"
 #include "milter/config.h"
-#include "vessamund/VmundRefcounted"
-#include "vessamund/scanner.h"
 
 namespace vmund {
 namespace milter {
-
-using ScannerRef = Vessamund::Ref<Vessamund::DictionaryScannerImpl>;
 
 // One consistent set of scanners: scanners[i] serves rule i. Immutable once
 // published, so any number of threads scan with it at once; a message keeps
@@ -24,7 +21,7 @@ using ScannerRef = Vessamund::Ref<Vessamund::DictionaryScannerImpl>;
 // happen meanwhile.
 struct ScannerSet {
   std::vector<ScannerRef> scanners;
-  unsigned generation = 0;  // 1 for the first load, +1 per reload
+  unsigned generation = 0;  // 1 for the first load, +1 per reload that went live
 };
 
 // Asks the factory for each rule's scanner: dictionaries and groups from the
@@ -42,10 +39,11 @@ class ScannerSource {
   ScannerSource(ScannerSource const&) = delete;
   ScannerSource& operator=(ScannerSource const&) = delete;
 
-  // The first load. Appends to `problems` each rule that cannot be served (a
-  // missing database or template file, a scanner the factory cannot make)
-  // and to `warnings` each that loads empty (no enabled items, no members).
-  // The source is usable only when no problem was added.
+  // The first load. Appends to `problems` each rule that cannot be served
+  // (loadScanner(): a database that cannot be read or lacks the name, a
+  // missing template file) and to `warnings` what loads but finds less (no
+  // enabled items, no members, expressions that do not compile). The source
+  // is usable only when no problem was added.
   void load(std::vector<std::string>& problems, std::vector<std::string>& warnings);
 
   // Asks for a reload at the next acquire(). Async-signal-safe: it only
@@ -54,16 +52,15 @@ class ScannerSource {
 
   // The current set. The first call after requestReload() rebuilds it: sets
   // the factory's reload bit (so the factory drops its caches and reads the
-  // database again), asks for every scanner anew and publishes the new set.
-  // A rule whose scanner cannot be made keeps its old one, with a line in
-  // `notes`; each finished reload adds a line too. Sets already handed out
+  // database again), asks for every scanner anew and publishes the new set -
+  // all or nothing: when any rule cannot be loaded, or a rule that held items
+  // or members holds none now, every old scanner stays, and `notes` says
+  // why. Each reload adds a line to `notes`. Sets already handed out
   // stay valid. Takes the source's mutex; a reload does database and file
   // I/O under it, holding up other acquire() calls (not scans).
   std::shared_ptr<ScannerSet const> acquire(std::vector<std::string>& notes);
 
  private:
-  // Makes rule `i`'s scanner; "" or what went wrong. REQUIRES: mu_ held.
-  std::string make(size_t i, ScannerRef& out, std::vector<std::string>& warnings);
   // Every rule's scanner in a new set; a rule in `problems` has an empty
   // slot. REQUIRES: mu_ held.
   std::shared_ptr<ScannerSet> build(unsigned generation, std::vector<std::string>& problems,
@@ -75,6 +72,7 @@ class ScannerSource {
   std::vector<Rule> const rules_;
   std::mutex mu_;
   std::shared_ptr<ScannerSet const> current_;  // guarded by mu_
+  unsigned reloads_ = 0;                       // attempts, for the log; guarded by mu_
 };
 
 // Sets the factory's reload bit in the host block (host_block.h), leaving

@@ -9,17 +9,10 @@
 #include <vector>
 
 #include "milter/config.h"
+#include "milter/not_scanned.h"
 
 namespace vmund {
 namespace milter {
-
-// Why a message was let through without a full scan.
-enum class Skip {
-  kNone,
-  kSizeLimit,   // larger than max-size: not collected, not scanned
-  kTimeBudget,  // the time budget ran out before every rule had finished
-  kError,       // the milter failed while scanning (out of memory, ...)
-};
 
 // One rule's result: the score its scanner returned (which stops growing at
 // the threshold) and the score record it wrote ("PII:20"; a group's names the
@@ -47,9 +40,9 @@ struct Verdict {
   // rules that reached their thresholds, in rule order) or "Skipped (size
   // limit)" and the like.
   std::string status;
-  // X-Vessamund-Score: each rule's score record in rule order, joined by
-  // ";", with "NAME:0" for a rule that scored nothing. Empty when the
-  // message was not scanned, and then the header is not added.
+  // X-Vessamund-Score: scoreEntry() of each rule in rule order, joined by
+  // ";". Empty when the message was not scanned, and then the header is not
+  // added.
   std::string score;
   SmtpReply reply;               // kReject and kTempfail: what the MTA answers
   std::string quarantineReason;  // kQuarantine: the reason the MTA records
@@ -58,25 +51,19 @@ struct Verdict {
 // The policy. A rule matches when its score reaches its threshold; the most
 // severe action among the matched rules wins (accept < quarantine < tempfail
 // < reject), with the reply of the first matched rule that has it. No match:
-// accept, "Clean". A skipped message is accepted with "Skipped (REASON)" and
-// never tempfailed, so a message the milter cannot judge is not held back
-// forever - except that when the time budget ran out, rules that had already
-// matched still act, since a score only grows and their finding is final.
+// accept, "Clean". A message not scanned in full takes the action its reason
+// has in config.notScanned (with the file's default reply) when that is more
+// severe than every matched rule's: "Skipped (REASON)", followed by the
+// rules that matched before the time budget ran out, if any - a score only
+// grows, so their finding stands.
 // REQUIRES: outcome.results is empty or has one entry per rule.
-Verdict decide(std::vector<Rule> const& rules, ScanOutcome const& outcome);
+Verdict decide(Config const& config, ScanOutcome const& outcome);
 
-// The policy above, and for a message with an unscannable part the
-// `unscannable` action of the configuration: the more severe of it and the
-// matched rules' action wins (a reject or tempfail of its own answers with
-// the configuration's default reply), and X-Vessamund-Status names the part
-// and the reason: "Unscannable (export.zip/a.xlsx: encrypted)", or after a
-// match "Matched (PII); unscannable (...)". A skipped message keeps its
-// Skipped status.
-Verdict decide(std::vector<Rule> const& rules, ScanOutcome const& outcome, Config const& config);
-
-// "size limit", "time budget", "internal error"; ""
-// for kNone.
-char const* skipReason(Skip skip);
+// A rule's entry in X-Vessamund-Score: a dictionary or template rule's
+// score record ("PII:20"), "NAME:0" when it scored nothing; a group rule's
+// is prefixed with the group's name ("Compliance:PII:30", "Compliance::0"),
+// so names hold no ':' and one colon or two tell the two apart.
+std::string scoreEntry(ScannerRequest const& scanner, RuleResult const& result);
 
 }  // namespace milter
 }  // namespace vmund

@@ -26,6 +26,7 @@
 #include "bench_options.h"
 #include "corpus.h"
 #include "policy_db.h"
+#include "host/config_database.h"
 #include "scan_paths.h"
 #include "vessamund/scanner.h"
 
@@ -40,7 +41,7 @@ PolicySubset const kSubsets[] = {{"compliance-words", 50}, {"compliance-words", 
 
 // One line of the table before its path is chosen.
 struct Row {
-  ScannerName scanner;  // empty name for Work::kParse
+  vmund::ScannerRequest scanner;  // empty name for Work::kParse
   size_t items = 0;
   Work work = Work::kScan;
   unsigned long threshold = 0;
@@ -197,7 +198,7 @@ std::vector<Row> suite(PolicyDb const& db, BenchOptions const& o) {
     for (unsigned t : o.threads) rows.push_back(Row{{}, 0, Work::kParse, 0, t});
   for (PolicyDictionary const& d : db.dictionaries())
     if (wanted(o.scanners, d.name) && wanted(o.work, Work::kScan))
-      rows.push_back(Row{{d.name, false}, d.enabled, Work::kScan, o.thresholds[0], o.threads[0]});
+      rows.push_back(Row{{vmund::ScannerRequest::kDictionary, d.name, 0}, d.enabled, Work::kScan, o.thresholds[0], o.threads[0]});
   for (PolicyGroup const& g : db.groups()) {
     if (!wanted(o.scanners, g.name)) continue;
     size_t items = 0;
@@ -207,7 +208,7 @@ std::vector<Row> suite(PolicyDb const& db, BenchOptions const& o) {
     for (unsigned long threshold : o.thresholds)
       for (unsigned t : o.threads)
         for (Work w : {Work::kScan, Work::kParseScan})
-          if (wanted(o.work, w)) rows.push_back(Row{{g.name, true}, items, w, threshold, t});
+          if (wanted(o.work, w)) rows.push_back(Row{{vmund::ScannerRequest::kGroup, g.name, 0}, items, w, threshold, t});
   }
   return rows;
 }
@@ -224,19 +225,19 @@ size_t itemsIn(DictionaryScannerImpl* scanner) {
 int checkPolicy(PolicyDb const& db) {
   std::printf("| scanner | rows | items loaded |\n|---|---:|---:|\n");
   int bad = 0;
-  auto report = [&](ScannerName const& name, size_t rows) {
+  auto report = [&](vmund::ScannerRequest const& name, size_t rows) {
     Ref<DictionaryScannerImpl> s = scannerFor(ScanPath::kBaseline, name);
     size_t items = s.get() ? itemsIn(s.get()) : 0;
-    std::printf("| %s%s | %zu | %zu |\n", name.group ? "group " : "", name.name.c_str(), rows, items);
+    std::printf("| %s | %zu | %zu |\n", vmund::describe(name).c_str(), rows, items);
     if (items != rows || rows == 0) ++bad;
   };
-  for (PolicyDictionary const& d : db.dictionaries()) report({d.name, false}, d.enabled);
+  for (PolicyDictionary const& d : db.dictionaries()) report({vmund::ScannerRequest::kDictionary, d.name, 0}, d.enabled);
   for (PolicyGroup const& g : db.groups()) {
     size_t rows = 0;
     for (std::string const& m : g.members)
       for (PolicyDictionary const& d : db.dictionaries())
         if (d.name == m) rows += d.enabled;
-    report({g.name, true}, rows);
+    report({vmund::ScannerRequest::kGroup, g.name, 0}, rows);
   }
   if (bad) std::fprintf(stderr, "vmund_corpus_bench: %d scanners do not hold every row of their files\n", bad);
   return bad ? 1 : 0;
@@ -251,7 +252,7 @@ std::string fixed(double v, int decimals) {
 int run(BenchOptions const& o) {
   PolicyDb db(o.policies, std::vector<PolicySubset>(std::begin(kSubsets), std::end(kSubsets)));
   // The factory reads the database named in VMUND_DB_DIR at each connect.
-  setenv("VMUND_DB_DIR", db.dir().c_str(), 1);
+  vmund::useConfigDbDir(db.dir());
   if (o.check) return checkPolicy(db);
   for (ScanPath p : o.paths)
     if (!pathAvailable(p)) {
@@ -303,7 +304,7 @@ int run(BenchOptions const& o) {
         if (!scanner.get()) throw std::runtime_error("no scanner for " + row.scanner.name);
       }
       std::string label = row.work == Work::kParse ? "(message host only)"
-                                                   : (row.scanner.group ? "group " : "") + row.scanner.name;
+                                                   : vmund::describe(row.scanner);
       std::fprintf(stderr, "timing %s, %s, threshold %lu, %u threads, %s\n", label.c_str(),
                    workName(row.work), row.threshold, row.threads, pathName(path));
 #ifdef VMUND_HAVE_CALLGRIND_H

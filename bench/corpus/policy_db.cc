@@ -14,8 +14,8 @@
 
 #include "admin/config_db.h"
 #include "admin/dict_csv.h"
-#include "vmund/admin_check.h"
-#include "vmund/schema_sql.h"
+#include "admin/item_check.h"
+#include "admin/schema_sql.h"
 
 namespace vmund_bench {
 namespace {

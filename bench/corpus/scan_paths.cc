@@ -13,14 +13,14 @@ bool pathAvailable(ScanPath path) {
   return path == ScanPath::kBaseline;
 }
 
-Vessamund::Ref<Vessamund::DictionaryScannerImpl> scannerFor(ScanPath path, ScannerName const& scanner) {
+Vessamund::Ref<Vessamund::DictionaryScannerImpl> scannerFor(ScanPath path, vmund::ScannerRequest const& scanner) {
   if (!pathAvailable(path)) return Vessamund::Ref<Vessamund::DictionaryScannerImpl>();
   // TODO(issue 13): for kFast, build (or switch the factory to) the
   // single-pass scanner of the same dictionary or group here. Everything
   // else (timing, score sums, the table) already runs for every path given
   // with --path.
   Vessamund::DictionaryFactory* factory = Vessamund::DictionaryFactory::instance();
-  return scanner.group ? factory->createGroupScanner(scanner.name)
+  return scanner.source == vmund::ScannerRequest::kGroup ? factory->createGroupScanner(scanner.name)
                        : factory->createProfileScanner(scanner.name);
 }
 

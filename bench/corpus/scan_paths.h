@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "host/scanner_request.h"
 #include "vessamund/VmundRefcounted"
 #include "vessamund/scanner.h"
 
@@ -19,17 +20,11 @@ char const* pathName(ScanPath path);
 // Whether this build can scan with `path`.
 bool pathAvailable(ScanPath path);
 
-// What to scan with: a dictionary or a group of the configuration database.
-struct ScannerName {
-  std::string name;
-  bool group = false;
-};
-
 // The scanner that `path` scans `scanner` with, built while nothing is
 // timed. The baseline asks DictionaryFactory::instance() for the cached
 // dictionary or group scanner. Empty when the path is not available or the
 // factory returns nothing.
-Vessamund::Ref<Vessamund::DictionaryScannerImpl> scannerFor(ScanPath path, ScannerName const& scanner);
+Vessamund::Ref<Vessamund::DictionaryScannerImpl> scannerFor(ScanPath path, vmund::ScannerRequest const& scanner);
 
 }  // namespace vmund_bench
 

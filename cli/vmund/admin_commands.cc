@@ -1,6 +1,7 @@
 // `vmund db`, `vmund dict` and `vmund group`: manage the configuration
 // database that dictionaries and groups are loaded from.
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <iomanip>
@@ -9,11 +10,13 @@
 #include "admin/config_db.h"
 #include "admin/dict_csv.h"
 #include "admin/pattern_types.h"
+#include "host/config_database.h"
+#include "host/scanner_request.h"
 #include "vessamund/exception.h"
 #include "vessamund/factory.h"
-#include "vmund/admin_check.h"
+#include "admin/item_check.h"
 #include "vmund/app.h"
-#include "vmund/schema_sql.h"
+#include "admin/schema_sql.h"
 
 namespace vmund {
 namespace {
@@ -21,7 +24,14 @@ namespace {
 using admin::ConfigDb;
 using admin::ItemRow;
 
-std::string dirOf(std::string const& given) { return given.empty() ? defaultDbDir() : given; }
+std::string dirOf(std::string const& given) { return given.empty() ? configDbDir() : given; }
+
+// Dictionary and group names become NAME:SCORE entries joined by ";" in
+// score records and the milter's header.
+void checkName(char const* what, std::string const& name) {
+  std::string const problem = nameProblem(name);
+  if (!problem.empty()) throw admin::AdminError(std::string(what) + " \"" + name + "\": " + problem);
+}
 
 CLI::Option* addDbDir(CLI::App* cmd, std::string& dir) {
   return cmd->add_option("--db-dir", dir,
@@ -40,9 +50,12 @@ struct DictArgs {
   int64_t item = 0;
   std::string file;
   bool append = false;
+  bool allowEmpty = false;
+  bool force = false;
 };
 
 void dictAdd(DictArgs const& a, Context& ctx) {
+  checkName("dictionary", a.dict);
   ItemRow row;
   row.pattern = a.pattern;
   if (!admin::parsePatternType(a.type, row.type))
@@ -93,12 +106,21 @@ void dictRemove(DictArgs const& a, Context& ctx) {
     ctx.out << a.dict << ": item " << a.item << " removed\n";
     return;
   }
+  std::string changed;
+  for (admin::GroupSummary const& g : db.groups())
+    if (std::find(g.members.begin(), g.members.end(), a.dict) != g.members.end())
+      changed += (changed.empty() ? "" : ", ") + g.name;
+  if (!changed.empty() && !a.force)
+    throw admin::AdminError("dictionary \"" + a.dict + "\" is a member of the groups " + changed +
+                            ", which would lose it: give --force to remove it from them too");
   int n = db.removeDictionary(a.dict);
   if (n == 0) throw admin::AdminError(db.path() + ": no dictionary named \"" + a.dict + "\"");
   ctx.out << a.dict << ": " << n << " items removed\n";
+  if (!changed.empty()) ctx.out << a.dict << ": removed from the groups " << changed << "\n";
 }
 
 void dictImport(DictArgs const& a, Context& ctx) {
+  checkName("dictionary", a.dict);
   std::ifstream in(a.file, std::ios::binary);
   if (!in) throw admin::AdminError(a.file + ": cannot open: " + std::strerror(errno));
   std::vector<admin::CsvProblem> problems;
@@ -108,6 +130,14 @@ void dictImport(DictArgs const& a, Context& ctx) {
       ctx.err << a.file << ":" << p.line << ": " << p.message << "\n";
     ctx.err << "vmund: " << a.file << ": nothing imported (" << problems.size()
             << (problems.size() == 1 ? " problem" : " problems") << ")\n";
+    ctx.status = kError;
+    return;
+  }
+  if (rows.empty() && !a.allowEmpty) {
+    // Replacing with nothing deletes the dictionary: a header-only export
+    // or a truncated file must not do that by accident.
+    ctx.err << "vmund: " << a.file << ": no rows; nothing imported (--allow-empty "
+            << (a.append ? "accepts it" : "empties the dictionary") << ")\n";
     ctx.status = kError;
     return;
   }
@@ -140,7 +170,18 @@ struct GroupArgs {
 };
 
 void groupAdd(GroupArgs const& a, Context& ctx) {
+  checkName("group", a.group);
   ConfigDb db(dirOf(a.dbDir));
+  std::vector<std::string> members;
+  for (admin::GroupSummary const& g : db.groups())
+    if (g.name == a.group) members = g.members;
+  for (std::string const& d : a.dicts) {
+    checkName("dictionary", d);
+    if (std::find(members.begin(), members.end(), d) != members.end())
+      throw admin::AdminError("group \"" + a.group + "\" has \"" + d +
+                              "\" already; nothing added");
+    members.push_back(d);
+  }
   db.addGroupMembers(a.group, a.dicts);
   for (std::string const& d : a.dicts)
     if (db.items(d).empty())
@@ -217,6 +258,8 @@ void addAdminCommands(CLI::App& app, Context& ctx) {
   addDbDir(remove, d->dbDir);
   remove->add_option("DICT", d->dict, "Dictionary name")->required();
   remove->add_option("--item", d->item, "Remove only the item with this number");
+  remove->add_flag("--force", d->force,
+                   "Remove a dictionary that groups use, from those groups too");
   remove->callback([d, &ctx] { dictRemove(*d, ctx); });
 
   CLI::App* import = dict->add_subcommand(
@@ -229,6 +272,8 @@ void addAdminCommands(CLI::App& app, Context& ctx) {
   import->add_option("DICT", d->dict, "Dictionary name")->required();
   import->add_option("FILE", d->file, "CSV file")->required();
   import->add_flag("--append", d->append, "Add after the existing items instead of replacing them");
+  import->add_flag("--allow-empty", d->allowEmpty,
+                   "Accept a file without rows (which, without --append, empties the dictionary)");
   import->callback([d, &ctx] { dictImport(*d, ctx);
 });
 

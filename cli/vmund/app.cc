@@ -9,11 +9,6 @@
 
 namespace vmund {
 
-std::string defaultDbDir() {
-  char const* dir = std::getenv("VMUND_DB_DIR");
-  return dir && *dir ? dir : "/var/lib/vessamund";
-}
-
 int runVmund(std::vector<std::string> const& args, std::ostream& out, std::ostream& err) {
   Context ctx{out, err};
   CLI::App app("vmund: find sensitive content in e-mail with Vessamund dictionaries", "vmund");
@@ -27,6 +22,7 @@ int runVmund(std::vector<std::string> const& args, std::ostream& out, std::ostre
   try {
     app.parse(static_cast<int>(argv.size()), const_cast<char**>(argv.data()));
   } catch (CLI::ParseError const& e) {
+    // --help is a ParseError that exits 0; every other is a usage error.
     int code = app.exit(e, out, err);
     return code == 0 ? kClean : kError;
   } catch (admin::AdminError const& e) {

@@ -17,6 +17,8 @@ enum ExitStatus {
   kClean = 0,    // nothing reached its threshold
   kReached = 1,  // at least one message reached a threshold
   kError = 2,    // something went wrong (other inputs were still scanned)
+  kIncomplete = 3,  // nothing reached or failed, but a message was not
+                    // scanned in full (time budget): its scores are partial
 };
 
 // What every subcommand writes to and reports back through.
@@ -31,9 +33,6 @@ struct Context {
 // process. Not reentrant: it sets VMUND_DB_DIR and the template paths of the
 // process.
 int runVmund(std::vector<std::string> const& args, std::ostream& out, std::ostream& err);
-
-// The configuration-database folder: $VMUND_DB_DIR, else /var/lib/vessamund.
-std::string defaultDbDir();
 
 // Subcommand builders, one per file.
 void addScanCommand(CLI::App& app, Context& ctx);

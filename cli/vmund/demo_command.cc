@@ -13,11 +13,13 @@
 
 #include "admin/config_db.h"
 #include "admin/dict_csv.h"
+#include "admin/item_check.h"
+#include "host/config_database.h"
+#include "host/template_folder.h"
 #include "vessamund/factory.h"
-#include "vmund/admin_check.h"
 #include "vmund/app.h"
 #include "vmund/scan_session.h"
-#include "vmund/schema_sql.h"
+#include "admin/schema_sql.h"
 
 namespace vmund {
 namespace {
@@ -66,7 +68,7 @@ std::vector<ScannerRequest> const kScanners = {
     {ScannerRequest::kDictionary, "PII", 0},          {ScannerRequest::kDictionary, "Finance", 0},
     {ScannerRequest::kDictionary, "Confidential", 0}, {ScannerRequest::kGroup, "Compliance", 0},
     {ScannerRequest::kTemplate, "GLB", 512},          {ScannerRequest::kTemplate, "SSN-Terms", 532},
-};
+};  // the configuration buildConfiguration() writes
 
 void writeFile(std::string const& path, char const* text) {
   std::ofstream out(path, std::ios::binary);
@@ -174,9 +176,8 @@ void runDemo(DemoArgs const& a, Context& ctx) {
           << "Compliance (PII + Finance), template files GLBScores.txt (512) and SSN-Term (532).\n"
           << "Scanning the messages in " << samples << " with threshold " << a.threshold << ".\n\n";
 
-  setenv("VMUND_DB_DIR", dir.c_str(), 1);
-  for (std::string& path : Vessamund::predefined_dictionary_file_paths)
-    if (!path.empty()) path = dir + "/templates/" + path.substr(path.rfind('/') + 1);
+  useConfigDbDir(dir);
+  useTemplateFolder(dir + "/templates");
   ScanSettings settings;
   settings.scanners = kScanners;
   settings.threshold = a.threshold;

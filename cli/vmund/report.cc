@@ -8,14 +8,30 @@
 
 namespace vmund {
 
+namespace {
+
+// "  Message-ID <a@b>  From x  Subject y", with what the message has.
+std::string identity(MessageReport const& m) {
+  std::string line;
+  if (!m.messageId.empty()) line += "  Message-ID <" + m.messageId + ">";
+  if (!m.from.empty()) line += "  From " + m.from;
+  if (!m.subject.empty()) line += "  Subject " + m.subject;
+  return line;
+}
+
+}  // namespace
+
 void printText(FileReport const& file, ScanSettings const& settings, bool verbose,
                std::ostream& out, std::ostream& err) {
   if (!file.error.empty()) err << "vmund: " << file.path << ": " << file.error << "\n";
   size_t width = 0;
   for (ScannerRequest const& s : settings.scanners)
-    width = std::max(width, describe(s).size() + 1 + s.name.size());
+    width = std::max(width, describe(s).size());
   for (MessageReport const& m : file.messages) {
-    out << m.id << (m.timedOut ? "  (time budget spent: scores are partial)" : "") << "\n";
+    out << m.id << (m.notMail ? "  (not mail: scanned whole as text)" : "")
+        << (m.timedOut ? "  (time budget spent: scores are partial)" : "") << "\n";
+    std::string const who = identity(m);
+    if (!who.empty()) out << who << "\n";
     if (verbose) {
       for (PartSummary const& p : m.parts)
         out << "    part  " << std::left << std::setw(17) << partKindName(p.kind) << p.bytes
@@ -31,7 +47,7 @@ void printText(FileReport const& file, ScanSettings const& settings, bool verbos
       ScannerRequest const& wanted = settings.scanners[i];
       ScanResult const& r = m.results[i];
       out << "  " << std::left << std::setw(static_cast<int>(width))
-          << (describe(wanted) + " " + wanted.name) << "  score " << std::right << std::setw(5)
+          << describe(wanted) << "  score " << std::right << std::setw(5)
           << r.score << " / " << settings.threshold << (r.reached ? "  REACHED" : "") << "\n";
       if (!r.scoreRecord.empty()) out << "      score record  " << r.scoreRecord << "\n";
       if (!r.matchRecord.empty()) out << "      match record  " << r.matchRecord << "\n";
@@ -55,6 +71,10 @@ void printJson(FileReport const& file, ScanSettings const& settings, std::ostrea
     json j;
     j["file"] = file.path;
     j["message"] = m.id;
+    j["message_id"] = m.messageId;
+    j["from"] = m.from;
+    j["subject"] = m.subject;
+    j["not_mail"] = m.notMail;
     j["parts"] = json::array();
     for (PartSummary const& p : m.parts)
       j["parts"].push_back({{"kind", p.kind},
@@ -72,7 +92,7 @@ void printJson(FileReport const& file, ScanSettings const& settings, std::ostrea
     for (size_t i = 0; i < m.results.size(); ++i) {
       ScanResult const& r = m.results[i];
       j["results"].push_back({{"scanner", settings.scanners[i].name},
-                              {"source", describe(settings.scanners[i])},
+                              {"source", sourceName(settings.scanners[i])},
                               {"threshold", settings.threshold},
                               {"score", r.score},
                               {"reached", r.reached},

@@ -9,13 +9,14 @@
 namespace vmund {
 
 // Readable report of one input on `out` (an unreadable input goes to `err`
-// as "vmund: PATH: problem"). `verbose` adds the parts and the skipped
-// attachments of each message.
+// as "vmund: PATH: problem"). Each message: its id (marked when it was not
+// mail or its time budget ran out), its Message-ID, From and Subject, and
+// each scanner's score. `verbose` adds the parts and the skipped attachments.
 void printText(FileReport const& file, ScanSettings const& settings, bool verbose,
                std::ostream& out, std::ostream& err);
 
 // One JSON object per message, one per line:
-//   {"file", "message", "parts": [{"kind", "area", "label", "bytes"}],
+//   {"file", "message", "message_id", "from", "subject", "not_mail", "parts": [{"kind", "area", "label", "bytes"}],
 //    "skipped": [{"label", "type"}], "timed_out",
 //    "results": [{"scanner", "source", "threshold", "score", "reached",
 //                 "score_record", "match_record"}]}

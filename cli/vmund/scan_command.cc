@@ -2,12 +2,19 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
+#include <fstream>
 
-#include "vessamund/factory.h"
+#include "host/config_database.h"
+#include "host/template_folder.h"
 #include "vmund/app.h"
-#include "vmund/db_choice.h"
+#include "host/config_database.h"
 #include "vmund/report.h"
+#include "vmund/scan_summary.h"
+#include "vmund/tee_stream.h"
 #include "vmund/scan_session.h"
 
 namespace vmund {
@@ -18,10 +25,12 @@ struct ScanArgs {
   std::string db;  // --db, "" when not given
   std::string templates;
   std::vector<ScannerRequest> scanners;
-  std::string badTemplate;  // first -t value that did not parse
+  std::string badScanner;  // first -d, -g or -t value that did not parse
   unsigned long threshold = 100;
   bool json = false;
   bool verbose = false;
+  bool quiet = false;
+  std::string log;  // --log FILE, "" when not given
   unsigned jobs = 1;
   double timeout = 10;
   double maxSizeMb = 64;
@@ -30,21 +39,23 @@ struct ScanArgs {
   std::vector<std::string> paths;
 };
 
-// Points every template entry at the same file name under `dir`.
-void useTemplateFolder(std::string const& dir) {
-  for (std::string& path : Vessamund::predefined_dictionary_file_paths) {
-    if (path.empty()) continue;
-    path = dir + "/" + path.substr(path.rfind('/') + 1);
-  }
+// --quiet: the input with only its messages that reached a threshold (its
+// error stays).
+FileReport onlyReached(FileReport const& file) {
+  FileReport kept{file.path, file.error, {}};
+  for (MessageReport const& m : file.messages)
+    if (std::any_of(m.results.begin(), m.results.end(), [](ScanResult const& r) { return r.reached; }))
+      kept.messages.push_back(m);
+  return kept;
 }
 
 void runScan(ScanArgs const& a, Context& ctx) {
-  if (!a.badTemplate.empty()) {
-    ctx.err << "vmund scan: -t " << a.badTemplate << "\n";
+  if (!a.badScanner.empty()) {
+    ctx.err << "vmund scan: " << a.badScanner << "\n";
     ctx.status = kError;
     return;
   }
-  if (!a.dbDir.empty()) setenv("VMUND_DB_DIR", a.dbDir.c_str(), 1);
+  if (!a.dbDir.empty()) useConfigDbDir(a.dbDir);
   if (!a.db.empty()) {
     std::string const problem = chooseDatabase(a.db);
     if (!problem.empty()) {
@@ -70,18 +81,33 @@ void runScan(ScanArgs const& a, Context& ctx) {
     ctx.status = kError;
     return;
   }
-  bool error = false, reached = false;
+  std::ofstream logFile;
+  if (!a.log.empty()) {
+    logFile.open(a.log, std::ios::app);
+    if (!logFile) {
+      ctx.err << "vmund scan: --log " << a.log << ": cannot write: " << std::strerror(errno) << "\n";
+      ctx.status = kError;
+      return;
+    }
+  }
+  // The log file gets the report and the errors, as the terminal does.
+  TeeStream out(ctx.out, a.log.empty() ? nullptr : &logFile);
+  TeeStream err(ctx.err, a.log.empty() ? nullptr : &logFile);
+  ScanSummary summary;
   session.run(a.paths, [&](FileReport const& f) {
+    summary.add(f);
+    FileReport const& shown = a.quiet ? onlyReached(f) : f;
     if (a.json)
-      printJson(f, session.settings(), ctx.out, ctx.err);
+      printJson(shown, session.settings(), out, err);
     else
-      printText(f, session.settings(), a.verbose, ctx.out, ctx.err);
-    ctx.out.flush();
-    error |= !f.error.empty();
-    for (MessageReport const& m : f.messages)
-      for (ScanResult const& r : m.results) reached |= r.reached;
+      printText(shown, session.settings(), a.verbose, out, err);
+    out.flush();
   });
-  ctx.status = error ? kError : reached ? kReached : kClean;
+  if (!a.quiet && a.json) summary.printJson(out);
+  if (!a.quiet && !a.json) summary.printText(err);
+  out.flush();
+  err.flush();
+  ctx.status = summary.exitStatus();
 }
 
 }  // namespace
@@ -91,7 +117,9 @@ void addScanCommand(CLI::App& app, Context& ctx) {
   CLI::App* scan = app.add_subcommand(
       "scan",
       "Scan mail files (single messages or mbox files) and print each scanner's score.\n"
-      "Exit status: 0 nothing reached its threshold, 1 a message did, 2 an error occurred.");
+      "Exit status: 0 nothing reached its threshold, 1 a message did, 2 an error occurred,\n"
+      "3 a message was not scanned in full (its time budget ran out) and none reached.\n"
+      "A summary ends the run (standard error; the last line with --json).");
   CLI::Option* dbDir = scan->add_option("--db-dir", args->dbDir,
                                         "Folder of the configuration database fe_content.db "
                                         "(default: $VMUND_DB_DIR or /var/lib/vessamund)");
@@ -106,39 +134,40 @@ void addScanCommand(CLI::App& app, Context& ctx) {
                    "Folder of the template files for -t (default: /var/spool/etc/template)");
   // Scanners are reported in the order given, whatever their kind, so each
   // option appends as soon as it is parsed.
-  scan->add_option_function<std::string>(
-          "-d,--dict",
-          [args](std::string const& v) {
-            args->scanners.push_back({ScannerRequest::kDictionary, v, 0});
-          },
-          "Dictionary from the configuration database")
-      ->trigger_on_parse()
-      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
-  scan->add_option_function<std::string>(
-          "-g,--group",
-          [args](std::string const& v) {
-            args->scanners.push_back({ScannerRequest::kGroup, v, 0});
-          },
-          "Dictionary group from the configuration database")
-      ->trigger_on_parse()
-      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
-  scan->add_option_function<std::string>(
-          "-t,--template",
-          [args](std::string const& v) {
-            ScannerRequest wanted{ScannerRequest::kTemplate, "", 0};
-            std::string problem = parseTemplateRequest(v, wanted);
-            if (!problem.empty() && args->badTemplate.empty()) args->badTemplate = problem;
-            if (problem.empty()) args->scanners.push_back(wanted);
-          },
-          "Template dictionary NUMBER:NAME (512-540), e.g. 512:GLB")
-      ->trigger_on_parse()
-      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+  struct Source {
+    char const* flags;
+    char const* source;
+    char const* help;
+  } const sources[] = {
+      {"-d,--dict", "dictionary", "Dictionary from the configuration database"},
+      {"-g,--group", "group", "Dictionary group from the configuration database"},
+      {"-t,--template", "template", "Template dictionary NUMBER:NAME (512-540), e.g. 512:GLB"},
+  };
+  for (Source const& s : sources) {
+    std::string const source = s.source;
+    scan->add_option_function<std::string>(
+            s.flags,
+            [args, source](std::string const& v) {
+              ScannerRequest wanted;
+              std::string problem = parseScannerRequest(source, v, wanted);
+              if (!problem.empty() && args->badScanner.empty()) args->badScanner = problem;
+              if (problem.empty()) args->scanners.push_back(wanted);
+            },
+            s.help)
+        ->trigger_on_parse()
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+  }
   scan->add_option("--threshold", args->threshold,
-                   "Score a message must reach to count as found (default 100)");
+                   "Score a message must reach to count as found, 1 or more (default 100)")
+      ->check(CLI::Range(1ul, 999999999ul));
   scan->add_flag("--json", args->json, "One JSON object per message instead of text");
   scan->add_flag("-v,--verbose", args->verbose,
                  "Also list each message's parts (attachment texts labelled with their "
                  "container path) and the parts not read, with why");
+  scan->add_flag("-q,--quiet", args->quiet,
+                 "Print only messages that reached a threshold, and errors; no summary");
+  scan->add_option("--log", args->log, "Also append the report and the errors to FILE")
+      ->option_text("FILE");
   scan->add_option("-j,--jobs", args->jobs, "Scan files on N threads (default 1)")
       ->check(CLI::Range(1u, 256u));
   scan->add_option("--timeout", args->timeout,

@@ -19,18 +19,14 @@
 #include <sstream>
 #include <thread>
 
-#include "host/dead_expressions.h"
 #include "host/deadline.h"
 #include "host/isolated_extractor.h"
 #include "host/mime_reader.h"
 #include "vessamund/factory.h"
-#include "vmund/db_choice.h"
 #include "vmund/progress_line.h"
 
 namespace vmund {
 namespace {
-
-using ScannerRef = Vessamund::Ref<Vessamund::DictionaryScannerImpl>;
 
 std::string errnoText() { return std::strerror(errno); }
 
@@ -39,31 +35,56 @@ bool isDirectory(std::string const& path) {
   return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-// Every regular file below `dir`, in name order, depth first. Unreadable
-// subdirectories are reported as inputs with an error.
-void listFiles(std::string const& dir, std::vector<FileReport>& out) {
-  DIR* d = opendir(dir.c_str());
+// Files a mail server keeps beside the messages of a Maildir (Dovecot's
+// indexes, caches, uid lists and keyword files; the Maildir++ markers).
+bool mailServerFile(std::string const& name) {
+  return name.compare(0, 8, "dovecot.") == 0 || name.compare(0, 8, "dovecot-") == 0 ||
+         name == "maildirfolder" || name == "subscriptions" || name == "courierimapuiddb" ||
+         name == "courierimapkeywords";
+}
+
+// Every regular file below `dir`, in name order, depth first. Symbolic links
+// are followed; a broken one, a loop back into a folder being walked and an
+// unreadable folder are inputs with an error, so nothing is dropped in
+// silence. Mail-server files of Maildirs are skipped by name.
+void listFiles(std::string const& dir, std::vector<FileReport>& out,
+               std::vector<std::pair<dev_t, ino_t>>& walking) {
+  struct stat self;
+  DIR* d = stat(dir.c_str(), &self) == 0 ? opendir(dir.c_str()) : nullptr;
   if (!d) {
     out.push_back({dir, "cannot read the directory: " + errnoText(), {}});
     return;
   }
+  for (auto const& w : walking)
+    if (w.first == self.st_dev && w.second == self.st_ino) {
+      closedir(d);
+      out.push_back({dir, "symbolic link loop: the folder is already being scanned", {}});
+      return;
+    }
+  walking.emplace_back(self.st_dev, self.st_ino);
   std::vector<std::string> names;
   while (dirent* e = readdir(d)) {
     std::string n = e->d_name;
-    if (n != "." && n != "..") names.push_back(n);
+    if (n != "." && n != ".." && !mailServerFile(n)) names.push_back(n);
   }
   closedir(d);
   std::sort(names.begin(), names.end());
   for (std::string const& n : names) {
     std::string path = dir + (dir.back() == '/' ? "" : "/") + n;
     struct stat st;
-    if (lstat(path.c_str(), &st) != 0) continue;
-    if (S_ISDIR(st.st_mode)) {
-      listFiles(path, out);
+    if (stat(path.c_str(), &st) != 0) {
+      out.push_back({path, "cannot open: " + errnoText() +
+                               (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)
+                                    ? " (broken symbolic link)"
+                                    : ""),
+                     {}});
+    } else if (S_ISDIR(st.st_mode)) {
+      listFiles(path, out, walking);
     } else if (S_ISREG(st.st_mode)) {
       out.push_back({path, "", {}});
     }
   }
+  walking.pop_back();
 }
 
 std::string megabytes(uint64_t bytes) {
@@ -106,35 +127,6 @@ uint64_t fileSize(std::string const& path) {
 
 }  // namespace
 
-std::string describe(ScannerRequest const& wanted) {
-  switch (wanted.source) {
-    case ScannerRequest::kDictionary:
-      return "dictionary";
-    case ScannerRequest::kGroup:
-      return "group";
-    case ScannerRequest::kTemplate:
-      return "template " + std::to_string(wanted.number);
-  }
-  return "";
-}
-
-std::string parseTemplateRequest(std::string const& text, ScannerRequest& wanted) {
-  size_t colon = text.find(':');
-  std::string number = text.substr(0, colon);
-  if (colon == std::string::npos || colon + 1 == text.size())
-    return "\"" + text + "\": expected NUMBER:NAME, e.g. 512:GLB";
-  if (number.empty() || number.find_first_not_of("0123456789") != std::string::npos ||
-      number.size() > 5)
-    return "\"" + text + "\": the template number must be a number from 512 to 540";
-  unsigned long n = std::stoul(number);
-  if (n < 512 || n > 540)
-    return "\"" + text + "\": the template number must be a number from 512 to 540";
-  wanted.source = ScannerRequest::kTemplate;
-  wanted.number = static_cast<unsigned short>(n);
-  wanted.name = text.substr(colon + 1);
-  return std::string();
-}
-
 ScanSession::ScanSession(ScanSettings settings, std::ostream& err)
     : settings_(std::move(settings)), err_(err),
       extractor_(std::make_shared<IsolatedExtractor>(settings_.extract)) {
@@ -147,48 +139,19 @@ ScanSession::ScanSession(ScanSettings settings, std::ostream& err)
   // Scanners of an earlier session in this process may come from another
   // database; start from empty caches.
   factory->clean();
+  std::vector<ScannerRequest> earlier;
   for (ScannerRequest const& wanted : settings_.scanners) {
+    std::string problem = requestClash(earlier, wanted);
+    earlier.push_back(wanted);
     ScannerRef ref;
-    if (wanted.source == ScannerRequest::kTemplate) {
-      std::string const& path = Vessamund::predefined_dictionary_file_paths.at(wanted.number - 512);
-      if (path.empty()) {
-        err_ << "vmund scan: template " << wanted.number << " has no file\n";
-        ok_ = false;
-        continue;
-      }
-      if (access(path.c_str(), R_OK) != 0) {
-        err_ << "vmund scan: template " << wanted.number << ": " << path << ": " << errnoText()
-             << " (--templates names the folder)\n";
-        ok_ = false;
-        continue;
-      }
-      ref = factory->createDictScanner(wanted.number, wanted.name);
-    } else {
-      std::string const problem = databaseProblem();
-      if (!problem.empty()) {
-        err_ << "vmund scan: " << problem << "\n";
-        ok_ = false;
-        return;
-      }
-      ref = wanted.source == ScannerRequest::kDictionary
-                ? factory->createProfileScanner(wanted.name)
-                : factory->createGroupScanner(wanted.name);
-    }
-    if (ref.empty()) {
-      err_ << "vmund scan: " << describe(wanted) << " " << wanted.name << ": cannot be loaded\n";
+    std::vector<std::string> warnings;
+    if (problem.empty()) problem = loadScanner(wanted, ref, warnings);
+    for (std::string const& w : warnings) err_ << "vmund scan: warning: " << w << "\n";
+    if (!problem.empty()) {
+      err_ << "vmund scan: " << problem << "\n";
       ok_ = false;
       continue;
     }
-    if (auto* p = dynamic_cast<Vessamund::ProfileDictionaryScanner*>(ref.get())) {
-      if (p->itemList().empty())
-        err_ << "vmund scan: warning: " << describe(wanted) << " " << wanted.name
-             << " has no enabled items\n";
-    } else if (auto* g = dynamic_cast<Vessamund::GroupDictionaryScanner*>(ref.get())) {
-      if (g->memberList().empty())
-        err_ << "vmund scan: warning: group " << wanted.name << " has no dictionaries\n";
-    }
-    for (std::string const& dead : deadExpressions(ref.get()))
-      err_ << "vmund scan: warning: " << dead << "\n";
     scanners_.push_back(ref);
   }
 }
@@ -201,13 +164,17 @@ FileReport ScanSession::scanFile(std::string const& path, std::vector<ScannerRef
   if (!report.error.empty()) return report;
   // The time budget covers reading attachments; an mbox's messages share it.
   deadline.arm();
-  ReadResult read = readMessages(bytes, path == "-" ? "<stdin>" : path,
-                                 ReadOptions{extractor_.get(), deadline.deadline()});
+  ReadResult read = readMailOrText(bytes, path == "-" ? "<stdin>" : path,
+                                   ReadOptions{extractor_.get(), deadline.deadline()});
   bytes = std::string();  // the parts hold their own copies
   report.error = read.error;
   for (Message& m : read.messages) {
     MessageReport mr;
     mr.id = m.id;
+    mr.messageId = m.messageId;
+    mr.from = m.from;
+    mr.subject = m.subject;
+    mr.notMail = m.notMail;
     for (size_t i = 0; i < m.area.partCount(); ++i)
       mr.parts.push_back({m.area.kind(i), m.area.label(i), m.area.text(i).size()});
     for (auto const& s : m.area.skipped())
@@ -232,7 +199,8 @@ void ScanSession::run(std::vector<std::string> const& paths,
   for (std::string const& p : paths) {
     if (p != "-" && isDirectory(p)) {
       size_t before = inputs.size();
-      listFiles(p, inputs);
+      std::vector<std::pair<dev_t, ino_t>> walking;
+      listFiles(p, inputs, walking);
       if (inputs.size() == before) inputs.push_back({p, "no files found in the directory", {}});
     } else {
       inputs.push_back({p, "", {}});

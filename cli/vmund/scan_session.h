@@ -13,27 +13,13 @@
 #include <vector>
 
 #include "host/extraction.h"
-#include "vessamund/VmundRefcounted"
-#include "vessamund/scanner.h"
+#include "host/scanner_load.h"
+#include "host/scanner_request.h"
 
 namespace vmund {
 
 class DeadlineProgress;
 class AttachmentExtractor;
-
-// One scanner as given on the command line.
-struct ScannerRequest {
-  enum Source { kDictionary, kGroup, kTemplate };
-  Source source;
-  std::string name;
-  unsigned short number = 0;  // template number (512..540), kTemplate only
-};
-
-// "dictionary", "group" or "template 512".
-std::string describe(ScannerRequest const& wanted);
-
-// Parses the NUMBER:NAME of -t. Returns "" or what is wrong.
-std::string parseTemplateRequest(std::string const& text, ScannerRequest& wanted);
 
 struct ScanSettings {
   std::vector<ScannerRequest> scanners;
@@ -67,6 +53,8 @@ struct SkippedPart {
 
 struct MessageReport {
   std::string id;
+  std::string messageId, from, subject;  // as Message has them
+  bool notMail = false;                  // read whole as text: not mail
   std::vector<PartSummary> parts;
   std::vector<SkippedPart> skipped;
   std::vector<ScanResult> results;  // one per scanner, in ScanSettings order
@@ -82,8 +70,10 @@ struct FileReport {
 class ScanSession {
  public:
   // Builds the scanners of `settings` through the factory (database
-  // dictionaries and groups, template files). Problems that leave nothing to
-  // scan with are written to `err` and make ok() false; a dictionary without
+  // dictionaries and groups, template files) with loadScanner(). A scanner
+  // that cannot be served (no database, not a configuration database, no
+  // such dictionary or group, a missing template file, a name used twice) is
+  // written to `err` and makes ok() false; a dictionary without enabled
   // items is only warned about.
   ScanSession(ScanSettings settings, std::ostream& err);
   virtual ~ScanSession() = default;
@@ -94,8 +84,9 @@ class ScanSession {
   // Scans every input: files, directories (recursively, in name order) and
   // "-" for standard input. Calls `sink` on the calling thread once per
   // input, in input order, as soon as the input and all before it are done.
-  // A missing path, an unreadable or oversized file and a file that is not
-  // mail give a FileReport with `error` set; the others are still scanned.
+  // A missing path, an unreadable, empty or oversized file give a FileReport
+  // with `error` set; the others are still scanned. A file that is not mail
+  // is scanned whole as text (MessageReport::notMail).
   // So does an exception while one input is read or scanned (error "scan
   // failed: WHAT"): it ends that input only, never the process.
   void run(std::vector<std::string> const& paths,

@@ -9,8 +9,8 @@
 #include "admin/config_db.h"
 #include "admin/dict_csv.h"
 #include "admin/pattern_types.h"
+#include "admin/schema_sql.h"
 #include "support/scoped_env.h"
-#include "vmund/schema_sql.h"
 
 namespace {
 

@@ -13,6 +13,7 @@
 #include "support/scoped_env.h"
 #include "vmund/app.h"
 #include "vmund/scan_session.h"
+#include "vmund/scan_summary.h"
 
 namespace {
 
@@ -79,9 +80,60 @@ TEST_F(VmundCommand, ImportRejectsBadFilesWholeAndExportsInOrder) {
 
   EXPECT_EQ(vmund({"group", "add", "--db-dir", dir_, "G", "Conf", "Copy"}).status, 0);
   EXPECT_EQ(vmund({"group", "list", "--db-dir", dir_}).out, "G: Conf Copy\n");
-  EXPECT_EQ(vmund({"dict", "remove", "--db-dir", dir_, "Copy"}).status, 0);
+  Outcome member = vmund({"dict", "remove", "--db-dir", dir_, "Copy"});
+  EXPECT_EQ(member.status, 2) << "a group member goes only with --force";
+  EXPECT_TRUE(has(member.err, "member of the groups G")) << member.err;
+  Outcome forced = vmund({"dict", "remove", "--db-dir", dir_, "Copy", "--force"});
+  EXPECT_EQ(forced.status, 0);
+  EXPECT_TRUE(has(forced.out, "Copy: removed from the groups G")) << forced.out;
   EXPECT_EQ(vmund({"group", "list", "--db-dir", dir_}).out, "G: Conf\n");
   EXPECT_EQ(vmund({"dict", "remove", "--db-dir", dir_, "Copy"}).status, 2);
+}
+
+// Admin commands refuse what would lose a dictionary or store an item that
+// can never act as written; the CSV takes what `dict add` takes.
+TEST_F(VmundCommand, AdminRefusesWhatWouldLoseOrHideData) {
+  std::string const csv = dir_ + "/in.csv";
+  struct Row {
+    std::vector<std::string> args;
+    std::string file;  // written to in.csv first when not empty
+    int status;
+    char const* says;
+  } const rows[] = {
+      {{"dict", "import", "Conf", csv}, "pattern\n", 2, "no rows; nothing imported"},
+      {{"dict", "import", "Conf", csv},
+       "\xEF\xBB\xBFpattern,pattern_type,pattern_scan_area,pattern_weight\n"
+       "a,9999,0,x\n",
+       2,
+       "in.csv:2: pattern_weight \"x\" is not a number from 0 to 65535; unknown pattern type "
+       "code 9999; area 0 selects no part"},
+      {{"dict", "add", "Conf", "x", "--type", "9999"}, "", 2, "unknown pattern type code 9999"},
+      {{"dict", "add", "Conf", "x", "--area", "0"}, "", 2, "selects no part"},
+      {{"dict", "add", "", "x"}, "", 2, "empty name"},
+      {{"dict", "add", "A;B", "x"}, "", 2, "holds \";\""},
+      {{"group", "add", "G:1", "Conf"}, "", 2, "holds \":\""},
+      {{"group", "add", "G", "Conf", "Conf"}, "", 2, "has \"Conf\" already"},
+      // Area names and empty cells as `dict add` takes them; a cap without
+      // pattern_max_limit applies.
+      {{"dict", "import", "Capped", csv},
+       "pattern,pattern_scan_area,pattern_weight,pattern_max_weight\nsalary,\"body,header\",,7\n", 0,
+       "1 items imported"},
+  };
+  for (Row const& r : rows) {
+    SCOPED_TRACE(r.says);
+    if (!r.file.empty()) writeFile(csv, r.file);
+    std::vector<std::string> args = r.args;
+    args.insert(args.begin() + 2, {"--db-dir", dir_});
+    Outcome o = vmund(args);
+    EXPECT_EQ(o.status, r.status) << o.err;
+    EXPECT_TRUE(has(o.err + o.out, r.says)) << o.err << o.out;
+  }
+  EXPECT_TRUE(has(vmund({"dict", "export", "--db-dir", dir_, "Conf"}).out, "confidential"))
+      << "the refused imports left the dictionary as it was";
+  EXPECT_TRUE(has(vmund({"dict", "export", "--db-dir", dir_, "Capped"}).out,
+                  "\n1,salary,word,1,5,7,1,1\n"));
+  writeFile(csv, "pattern\n");
+  EXPECT_EQ(vmund({"dict", "import", "--db-dir", dir_, "Conf", csv, "--allow-empty"}).status, 0);
 }
 
 TEST_F(VmundCommand, ExitStatusFollowsThresholdsAndErrors) {
@@ -97,7 +149,12 @@ TEST_F(VmundCommand, ExitStatusFollowsThresholdsAndErrors) {
       {{"-d", "Conf", "--threshold", "21", mbox}, 0, "below the threshold"},
       {{"-d", "Conf", "--threshold", "20", mbox}, 1, "reached exactly"},
       {{"-d", "Conf", "--threshold", "1", mbox, dir_ + "/missing.eml"}, 2, "an error wins"},
-      {{"-d", "Nope", mbox}, 0, "a dictionary without items scores 0"},
+      {{"-d", "Nope", mbox}, 2, "a dictionary the database does not hold"},
+      {{"-g", "Conf", mbox}, 2, "a group the database does not hold"},
+      {{"-t", "512:Conf", "-d", "Conf", mbox}, 2, "a template and a dictionary of one name"},
+      {{"-d", "Conf", "--threshold", "0", mbox}, 2, "threshold below 1"},
+      {{"-d", "Conf", "--threshold", "-5", mbox}, 2, "negative threshold"},
+      {{"-d", "A;B", mbox}, 2, "a name that breaks score records"},
       {{"-t", "600:x", mbox}, 2, "template number out of range"},
       {{"-t", "512", mbox}, 2, "template without a name"},
       {{mbox}, 2, "no scanner"},
@@ -107,6 +164,42 @@ TEST_F(VmundCommand, ExitStatusFollowsThresholdsAndErrors) {
     EXPECT_EQ(scan(r.args).status, r.status);
   }
   EXPECT_EQ(vmund({"scan", "--db-dir", dir_ + "/none", "-d", "Conf", mbox}).status, 2);
+  // Not a configuration database: garbage, a truncated file, another schema.
+  std::string const db = dir_ + "/fe_content.db";
+  for (char const* damage : {"echo garbage > DB", "truncate -s 3000 DB",
+                             "rm DB && sqlite3 DB 'create table t (x)'"}) {
+    SCOPED_TRACE(damage);
+    std::string command = damage;
+    for (size_t at; (at = command.find("DB")) != std::string::npos;) command.replace(at, 2, db);
+    ASSERT_EQ(system(command.c_str()), 0);
+    Outcome o = scan({"-d", "Conf", mbox});
+    EXPECT_EQ(o.status, 2);
+    EXPECT_TRUE(has(o.err, "dictionary Conf: " + db)) << o.err;
+  }
+}
+
+TEST(VmundSummary, CountsAndExitStatus) {
+  vmund::MessageReport timedOut, reached;
+  timedOut.timedOut = true;
+  reached.results.push_back({20, true, "", ""});
+  struct Row {
+    std::vector<vmund::FileReport> files;
+    int status;
+    char const* line;
+  } const rows[] = {
+      {{{"a", "", {timedOut}}}, 3, "Timed out: 1"},
+      {{{"a", "", {timedOut}}, {"b", "", {reached}}}, 1, "Reached: 1"},
+      {{{"a", "", {reached}}, {"b", "cannot open", {}}}, 2, "Errors: 1"},
+      {{{"a", "", {vmund::MessageReport()}}}, 0, "Messages: 1"},
+  };
+  for (Row const& r : rows) {
+    vmund::ScanSummary summary;
+    for (vmund::FileReport const& f : r.files) summary.add(f);
+    std::ostringstream text;
+    summary.printText(text);
+    EXPECT_EQ(summary.exitStatus(), r.status) << r.line;
+    EXPECT_TRUE(has(text.str(), r.line)) << text.str();
+  }
 }
 
 TEST_F(VmundCommand, ReportsScoresAndRecordsPerMessageAndScanner) {
@@ -116,19 +209,28 @@ TEST_F(VmundCommand, ReportsScoresAndRecordsPerMessageAndScanner) {
   broken.pattern = "sal(ary";
   broken.type = 1;
   vmund::admin::ConfigDb(dir_).storeItems("Conf", {broken}, true);
-  Outcome r =
-      scan({"-g", "NoSuchGroup", "-d", "Conf", "--threshold", "20", kSamples + "/06-thread.mbox"});
+  std::string const log = dir_ + "/scan.log";
+  Outcome r = scan({"-d", "Conf", "--threshold", "20", "--log", log, kSamples + "/06-thread.mbox"});
   EXPECT_EQ(r.status, 1);
+  std::string const second = kSamples +
+                             "/06-thread.mbox#2\n"
+                             "  Message-ID <badge-2@example.com>  From Lena Brandt "
+                             "<l.brandt@example.com>  Subject Confidential: salary review\n"
+                             "  dictionary Conf  score    20 / 20  REACHED\n"
+                             "      score record  Conf:20\n";
   EXPECT_EQ(r.out, kSamples +
                        "/06-thread.mbox#1\n"
-                       "  group NoSuchGroup  score     0 / 20\n"
-                       "  dictionary Conf    score     0 / 20\n" +
-                       kSamples +
-                       "/06-thread.mbox#2\n"
-                       "  group NoSuchGroup  score     0 / 20\n"
-                       "  dictionary Conf    score    20 / 20  REACHED\n"
-                       "      score record  Conf:20\n");
-  EXPECT_TRUE(has(r.err, "group NoSuchGroup has no dictionaries")) << r.err;
+                       "  Message-ID <badge-1@example.org>  From Mira Halvorsen "
+                       "<mira.halvorsen@example.org>  Subject Re: access badge\n"
+                       "  dictionary Conf  score     0 / 20\n" + second);
+  EXPECT_TRUE(has(r.err, "----------- SCAN SUMMARY -----------\nInputs: 1\nMessages: 2\nReached: 1\n"))
+      << r.err;
+  std::ifstream logged(log);
+  std::string logText((std::istreambuf_iterator<char>(logged)), std::istreambuf_iterator<char>());
+  EXPECT_TRUE(has(logText, r.out) && has(logText, "Reached: 1")) << logText;
+  EXPECT_EQ(scan({"-d", "Conf", "--threshold", "20", "-q", kSamples + "/06-thread.mbox"}).out,
+            second)
+      << "--quiet: only what reached, no summary";
   EXPECT_TRUE(has(r.err, "warning: dictionary Conf: regular expression \"sal(ary\" does not "
                          "compile (missing closing parenthesis at offset 7); it never matches\n"))
       << r.err;
@@ -141,7 +243,11 @@ TEST_F(VmundCommand, JsonHasOneObjectPerMessageAndPerBadInput) {
   std::istringstream lines(r.out);
   std::vector<nlohmann::json> objects;
   for (std::string line; std::getline(lines, line);) objects.push_back(nlohmann::json::parse(line));
-  ASSERT_EQ(objects.size(), 4u);
+  ASSERT_EQ(objects.size(), 5u);
+  EXPECT_EQ(objects[4]["summary"]["messages"], 3);
+  EXPECT_EQ(objects[4]["summary"]["errors"], 1);
+  EXPECT_EQ(objects[3]["message_id"], "badge-2@example.com");
+  EXPECT_EQ(objects[3]["subject"], "Confidential: salary review");
   EXPECT_EQ(objects[0]["parts"].size(), 3u);
   EXPECT_EQ(objects[0]["parts"][2]["kind"], 2);
   EXPECT_EQ(objects[0]["skipped"][0]["label"], "logo.png");
@@ -166,11 +272,28 @@ TEST_F(VmundCommand, BadInputsAreReportedAndTheRestIsScanned) {
   EXPECT_EQ(r.status, 2);
   for (char const* expected :
        {"/missing.eml: cannot open: No such file or directory", "/empty: no files found",
-        "/zero.eml: empty file", "/nomail/notes.txt: no mail headers found",
+        "/zero.eml: empty file",
         "/big.eml: file is 2.0 MB, larger than the --max-size limit of 1.0 MB"}) {
     EXPECT_TRUE(has(r.err, expected)) << expected << "\n" << r.err;
   }
   EXPECT_TRUE(has(r.out, "06-thread.mbox#2\n")) << r.out;
+  EXPECT_TRUE(has(r.out, "/nomail/notes.txt  (not mail: scanned whole as text)\n")) << r.out;
+
+  // A Maildir: Dovecot's own files are skipped by name; a broken symbolic
+  // link is reported, a good one followed, a loop named.
+  std::string const md = dir_ + "/Maildir";
+  ASSERT_EQ(system(("mkdir -p " + md + "/cur && cp " + kSamples + "/01-plain-note.eml " + md +
+                    "/cur/1.eml && echo x > " + md + "/dovecot-uidlist && echo x > " + md +
+                    "/dovecot.index.log && ln -s 1.eml " + md + "/cur/link && ln -s gone " + md +
+                    "/cur/broken && ln -s .. " + md + "/cur/loop")
+                       .c_str()),
+            0);
+  Outcome maildir = scan({"-d", "Conf", md});
+  EXPECT_FALSE(has(maildir.out + maildir.err, "dovecot")) << maildir.out << maildir.err;
+  EXPECT_TRUE(has(maildir.out, "/cur/link\n")) << maildir.out;
+  EXPECT_TRUE(has(maildir.err, "/cur/broken: cannot open: No such file or directory (broken symbolic link)"))
+      << maildir.err;
+  EXPECT_TRUE(has(maildir.err, "/cur/loop: symbolic link loop")) << maildir.err;
 
   // A 1 GB input is refused from its size alone: the file is sparse, and
   // reading it would need the memory the limit protects.

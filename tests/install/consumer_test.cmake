@@ -1,5 +1,6 @@
-# Installs the build into a scratch prefix, then configures, builds and runs a
-# tiny program against it with find_package(Vessamund).
+# Installs the build into a scratch prefix, runs the installed vmund and
+# vmund-milter from there, then configures, builds and runs a tiny program
+# against it with find_package(Vessamund).
 file(REMOVE_RECURSE ${WORK_DIR})
 set(prefix ${WORK_DIR}/prefix)
 execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix}
@@ -10,6 +11,17 @@ endif()
 foreach(f include/vessamund/vessamund.h include/vessamund/VmundRefcounted)
   if(NOT EXISTS ${prefix}/${f})
     message(FATAL_ERROR "missing after install: ${f}")
+  endif()
+endforeach()
+# The installed programs find the library by themselves, from a prefix
+# outside the loader's path.
+foreach(program vmund vmund-milter)
+  if(EXISTS ${BUILD_DIR}/cli/${program} OR EXISTS ${BUILD_DIR}/milter/${program})
+    execute_process(COMMAND ${prefix}/bin/${program} --help
+      RESULT_VARIABLE rc OUTPUT_QUIET ERROR_VARIABLE err)
+    if(NOT rc EQUAL 0)
+      message(FATAL_ERROR "installed ${program} --help failed (${rc}): ${err}")
+    endif()
   endif()
 endforeach()
 file(GLOB pc ${prefix}/lib*/pkgconfig/vessamund.pc ${prefix}/lib/*/pkgconfig/vessamund.pc)

@@ -1,11 +1,16 @@
 // The milter's configuration file: what it reads, and every mistake it
-// reports with its line.
+// reports with its line; the socket's form and who may take it.
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
 #include "milter/config.h"
+#include "milter/socket_guard.h"
 
 namespace {
 
@@ -44,7 +49,7 @@ TEST(MilterConfig, ReadsSettingsAndRulesInOrder) {
   ASSERT_EQ(c.rules.size(), 4u);
 
   Rule const& pii = c.rules[0];
-  EXPECT_EQ(pii.kind, Rule::kDictionary);
+  EXPECT_EQ(pii.scanner.source, vmund::ScannerRequest::kDictionary);
   EXPECT_EQ(pii.threshold, 20u);
   EXPECT_EQ(pii.action, Action::kReject);
   EXPECT_EQ(pii.reply.code, "554");
@@ -52,20 +57,20 @@ TEST(MilterConfig, ReadsSettingsAndRulesInOrder) {
   EXPECT_EQ(pii.reply.text, "No cards, \"please\"");
   EXPECT_EQ(pii.line, 9);
 
-  EXPECT_EQ(c.rules[1].kind, Rule::kGroup);
+  EXPECT_EQ(c.rules[1].scanner.source, vmund::ScannerRequest::kGroup);
   EXPECT_EQ(c.rules[1].action, Action::kQuarantine);
   EXPECT_TRUE(c.rules[1].reply.empty());
 
   Rule const& glb = c.rules[2];
-  EXPECT_EQ(glb.kind, Rule::kTemplate);
-  EXPECT_EQ(glb.templateNumber, 512);
-  EXPECT_EQ(glb.name, "GLB");
+  EXPECT_EQ(glb.scanner.source, vmund::ScannerRequest::kTemplate);
+  EXPECT_EQ(glb.scanner.number, 512);
+  EXPECT_EQ(glb.scanner.name, "GLB");
   EXPECT_EQ(glb.threshold, 100u) << "vmund's default threshold";
   // No reply of its own: the file's default, whichever line set it.
   EXPECT_EQ(glb.reply.code, "451");
   EXPECT_EQ(glb.reply.status, "4.7.1");
 
-  EXPECT_EQ(c.rules[3].name, "Two words");
+  EXPECT_EQ(c.rules[3].scanner.name, "Two words");
   EXPECT_EQ(c.rules[3].action, Action::kAccept);
 }
 
@@ -101,6 +106,10 @@ TEST(MilterConfig, ReportsEachMistakeWithItsLine) {
       {"template GLB", "NUMBER:NAME"},
       {"template 511:GLB", "512 to 540"},
       {"template 512:", "empty name"},
+      {"dictionary A;B", "holds \";\""},
+      {"group A:B", "holds \":\""},
+      {"oversize bounce", "expected accept"},
+      {"local-domains user@example.org", "not a domain"},
       {"dictionary \"unterminated", "unterminated"},
       {"dictionary \"glued\"text", "followed by a blank"},
       {"dictionary Base", "already used"},
@@ -114,6 +123,48 @@ TEST(MilterConfig, ReportsEachMistakeWithItsLine) {
     EXPECT_EQ(problems[0].line, 2);
     EXPECT_NE(problems[0].message.find(r.says), std::string::npos) << problems[0].message;
   }
+}
+
+TEST(MilterSocket, FormAndPortAreChecked) {
+  struct Row {
+    char const* socket;
+    char const* says;  // "" when good
+  } const rows[] = {
+      {"unix:/run/vessamund/milter.sock", ""}, {"inet:8894@127.0.0.1", ""}, {"inet6:1@[::1]", ""},
+      {"", "no socket"}, {"/run/milter.sock", "expected unix:PATH"}, {"unix:milter.sock", "absolute"},
+      {"inet:99999", "1 to 65535"}, {"inet:0@localhost", "1 to 65535"}, {"inet:@host", "1 to 65535"},
+  };
+  for (Row const& r : rows) {
+    SCOPED_TRACE(r.socket);
+    std::string const problem = socketFormProblem(r.socket);
+    EXPECT_EQ(problem.empty(), *r.says == '\0') << problem;
+    EXPECT_NE(problem.find(r.says), std::string::npos) << problem;
+  }
+}
+
+// A live listener keeps its socket; a stale socket file and a free path
+// are taken; a file that is not a socket is never replaced.
+TEST(MilterSocket, OnlyAStaleSocketIsTakenOver) {
+  char dir[] = "/tmp/vmund-sock-XXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  std::string const path = std::string(dir) + "/m.sock", socket = "unix:" + path;
+  EXPECT_EQ(socketInUse(socket), "") << "free path";
+  EXPECT_EQ(socketPlaceProblem(socket), "");
+  EXPECT_NE(socketPlaceProblem("unix:/no/such/folder/m.sock").find("does not exist"), std::string::npos);
+  int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un addr{};
+  addr.sun_family = AF_UNIX;
+  std::strcpy(addr.sun_path, path.c_str());
+  ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+  ASSERT_EQ(listen(fd, 1), 0);
+  EXPECT_NE(socketInUse(socket).find("served by a running process"), std::string::npos);
+  close(fd);
+  EXPECT_EQ(socketInUse(socket), "") << "stale: nothing answers";
+  unlink(path.c_str());
+  std::ofstream(path) << "x";
+  EXPECT_NE(socketInUse(socket).find("not a socket"), std::string::npos);
+  unlink(path.c_str());
+  rmdir(dir);
 }
 
 TEST(MilterConfig, ShippedExampleReads) {

@@ -9,25 +9,32 @@ function ok(result, what)
 end
 
 -- Writes the configuration (the rules every script shares, then `extra`
--- lines) and starts the milter on it.
-function start(extra)
+-- lines) and starts the milter on it; with `log`, its standard error goes
+-- to that file (exec keeps the pid that mt.signal reaches).
+function start(extra, log)
   local conf = work .. "/milter.conf"
   local f = assert(io.open(conf, "w"))
   f:write("socket " .. socket .. "\n")
   f:write("db-dir " .. db .. "\n")
+  f:write("headers all\n")
   f:write('dictionary PII threshold 20 action reject reply "550 5.7.1 Card numbers may not leave by mail"\n')
   f:write("dictionary Secret threshold 5 action quarantine\n")
   f:write("dictionary Later threshold 5 action tempfail\n")
   f:write("dictionary Watch threshold 5\n")
   f:write(extra or "")
   f:close()
-  mt.startfilter(milter, "-c", conf)
+  if log then
+    mt.startfilter("/bin/sh", "-c", "exec '" .. milter .. "' -c '" .. conf .. "' 2>>'" .. log .. "'")
+  else
+    mt.startfilter(milter, "-c", conf)
+  end
 end
 
 -- Sends one message on a new connection. `headers` is a list of {name,
--- value}; `body` a string or a list of chunks. Returns the connection (for
+-- value}; `body` a string or a list of chunks; `rcpts` the envelope
+-- recipients (default rcpt@example.test). Returns the connection (for
 -- mt.eom_check) and the reply to end of message.
-function send(headers, body)
+function send(headers, body, rcpts)
   local conn = mt.connect(socket, 100, 0.1)
   if conn == nil then error("cannot connect to the milter at " .. socket) end
   ok(mt.negotiate(conn, nil, nil, nil), "negotiate")
@@ -38,7 +45,9 @@ function send(headers, body)
   if not mt.test_option(conn, SMFIP_NOMAIL) then
     ok(mt.mailfrom(conn, "<sender@example.test>"), "mailfrom")
   end
-  if not mt.test_option(conn, SMFIP_NORCPT) then ok(mt.rcptto(conn, "<rcpt@example.test>"), "rcptto") end
+  if not mt.test_option(conn, SMFIP_NORCPT) then
+    for _, r in ipairs(rcpts or {"<rcpt@example.test>"}) do ok(mt.rcptto(conn, r), "rcptto") end
+  end
   for _, h in ipairs(headers) do ok(mt.header(conn, h[1], h[2]), "header " .. h[1]) end
   if not mt.test_option(conn, SMFIP_NOEOH) then ok(mt.eoh(conn), "eoh") end
   if type(body) == "string" then body = {body} end

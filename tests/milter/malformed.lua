@@ -29,10 +29,11 @@ local conn, reply = send({}, "4111 1111 1111 1111\r\n")
 expectAccepted(conn, reply, "Clean", "PII:10;Secret:0;Later:0;Watch:0")
 mt.disconnect(conn)
 
--- Over max-size: accepted unscanned, cards or not.
+-- Over max-size: not scanned, cards or not, and held (oversize's default).
 local chunk = string.rep("4111 1111 1111 1111 topsecret\r\n", 2000)  -- 62,000 bytes
 conn, reply = send(headers("big"), {chunk, chunk, chunk, chunk, chunk})
 expectAccepted(conn, reply, "Skipped (size limit)", nil)
+if not mt.eom_check(conn, MT_QUARANTINE, "Vessamund Skipped (size limit)") then error("not quarantined") end
 mt.disconnect(conn)
 
 -- Still serving.

@@ -41,10 +41,10 @@ ItemRow item(std::string pattern, uint16_t type, uint16_t weight) {
   return r;
 }
 
-Rule rule(Rule::Kind kind, std::string name, unsigned long threshold) {
+Rule rule(vmund::ScannerRequest::Source kind, std::string name, unsigned long threshold) {
   Rule r;
-  r.kind = kind;
-  r.name = std::move(name);
+  r.scanner.source = kind;
+  r.scanner.name = std::move(name);
   r.threshold = threshold;
   return r;
 }
@@ -84,14 +84,17 @@ TEST_F(MilterScan, ScoresEveryRuleUpToItsThreshold) {
     db.appendItem("MsWords", item("confidential", 3, 5));
     db.appendItem("MsHR", item("salary", 3, 5));
     db.addGroupMembers("MsGroup", {"MsHR", "MsWords"});
+    ItemRow off = item("unused", 3, 5);
+    off.status = 0;
+    db.appendItem("MsPII2", off);
   }
-  std::vector<Rule> rules = {rule(Rule::kDictionary, "MsPII", 100), rule(Rule::kDictionary, "MsHR", 5),
-                             rule(Rule::kGroup, "MsGroup", 5), rule(Rule::kDictionary, "MsPII2", 15)};
+  std::vector<Rule> rules = {rule(vmund::ScannerRequest::kDictionary, "MsPII", 100), rule(vmund::ScannerRequest::kDictionary, "MsHR", 5),
+                             rule(vmund::ScannerRequest::kGroup, "MsGroup", 5), rule(vmund::ScannerRequest::kDictionary, "MsPII2", 15)};
   ScannerSource source(rules);
   std::vector<std::string> problems, warnings;
   source.load(problems, warnings);
   ASSERT_TRUE(problems.empty()) << problems[0];
-  ASSERT_EQ(warnings.size(), 1u) << "MsPII2 has no rows";
+  ASSERT_EQ(warnings.size(), 1u) << "MsPII2 has no enabled rows: a warning, not a problem";
   std::vector<std::string> notes;
   auto set = source.acquire(notes);
   ScanOutcome o = scan(rules, *set, kCards);
@@ -105,9 +108,9 @@ TEST_F(MilterScan, ScoresEveryRuleUpToItsThreshold) {
 }
 
 TEST_F(MilterScan, LoadNamesWhatIsMissing) {
-  std::vector<Rule> rules = {rule(Rule::kDictionary, "MsAny", 1)};
-  Rule t = rule(Rule::kTemplate, "MsTemplate", 1);
-  t.templateNumber = 512;
+  std::vector<Rule> rules = {rule(vmund::ScannerRequest::kDictionary, "MsAny", 1)};
+  Rule t = rule(vmund::ScannerRequest::kTemplate, "MsTemplate", 1);
+  t.scanner.number = 512;
   rules.push_back(t);
   std::string const savedPath = Vessamund::predefined_dictionary_file_paths[0];
   Vessamund::predefined_dictionary_file_paths[0] = dir_ + "/no-such-template.txt";
@@ -124,7 +127,7 @@ TEST_F(MilterScan, LoadNamesWhatIsMissing) {
 
 TEST_F(MilterScan, ReloadPicksUpChangesAndOldSetsKeepTheirScanners) {
   ConfigDb(dir_).appendItem("MsLive", item("invoice", 3, 5));
-  std::vector<Rule> rules = {rule(Rule::kDictionary, "MsLive", 100)};
+  std::vector<Rule> rules = {rule(vmund::ScannerRequest::kDictionary, "MsLive", 100)};
   auto source = loaded(rules);
   std::vector<std::string> notes;
   auto before = source->acquire(notes);
@@ -141,7 +144,7 @@ TEST_F(MilterScan, ReloadPicksUpChangesAndOldSetsKeepTheirScanners) {
   EXPECT_EQ(after->generation, 2u);
   ASSERT_FALSE(notes.empty());
   EXPECT_NE(notes.back().find("reload 1 done"), std::string::npos) << notes.back();
-  EXPECT_EQ(notes.front(), "reload: warning: dictionary MsLive: regular expression \"in(voice\" "
+  EXPECT_EQ(notes.front(), "reload 1: warning: dictionary MsLive: regular expression \"in(voice\" "
                            "does not compile (missing closing parenthesis at offset 8); it never "
                            "matches");
   EXPECT_EQ(scan(rules, *after, text).results[0].score, 15u);
@@ -152,19 +155,47 @@ TEST_F(MilterScan, ReloadPicksUpChangesAndOldSetsKeepTheirScanners) {
   EXPECT_EQ(source->acquire(notes), after);
 }
 
-TEST_F(MilterScan, FailedReloadKeepsTheScannerItHad) {
-  ConfigDb(dir_).appendItem("MsKeep", item("invoice", 3, 5));
-  std::vector<Rule> rules = {rule(Rule::kDictionary, "MsKeep", 100)};
+// A reload is all or nothing: one rule that fails, or a rule that held
+// items and holds none, keeps every old scanner.
+TEST_F(MilterScan, ReloadThatLooksBrokenKeepsEveryScanner) {
+  {
+    ConfigDb db(dir_);
+    db.appendItem("MsA", item("invoice", 3, 5));
+    db.appendItem("MsB", item("salary", 3, 5));
+  }
+  std::vector<Rule> rules = {rule(vmund::ScannerRequest::kDictionary, "MsA", 100),
+                             rule(vmund::ScannerRequest::kDictionary, "MsB", 100)};
   auto source = loaded(rules);
   std::vector<std::string> notes;
-  std::string const moved = dir_ + "/moved.db";
-  ASSERT_EQ(std::rename(ConfigDb::pathIn(dir_).c_str(), moved.c_str()), 0);
-  source->requestReload();
-  auto set = source->acquire(notes);
-  std::rename(moved.c_str(), ConfigDb::pathIn(dir_).c_str());
-  ASSERT_EQ(notes.size(), 2u);
-  EXPECT_NE(notes[0].find("keeping the scanner loaded before"), std::string::npos) << notes[0];
-  EXPECT_EQ(scan(rules, *set, "Subject: x\r\n\r\ninvoice\r\n").results[0].score, 5u);
+  auto before = source->acquire(notes);
+  std::string const text = "Subject: x\r\n\r\ninvoice salary salary\r\n";
+  std::string const copy = dir_ + "/copy.db", db = ConfigDb::pathIn(dir_);
+  struct Row {
+    std::string change;  // shell command on the database
+    std::string says;
+  } const rows[] = {
+      {"sqlite3 " + db + " \"update fe_dict_item set pattern_status = 0 where dict_name = 'MsB'\"",
+       "dictionary MsB is empty now, but was not"},
+      {"sqlite3 " + db + " \"delete from fe_dict_item where dict_name = 'MsB'\"", "no dictionary named"},
+      {"sqlite3 " + db + " \"drop table fe_dict_group_dictionaries\"", "not a configuration database"},
+      {"rm " + db, db + ": No such file or directory"},
+  };
+  for (Row const& r : rows) {
+    SCOPED_TRACE(r.change);
+    ASSERT_EQ(system(("cp " + db + " " + copy).c_str()), 0);
+    ConfigDb(dir_).appendItem("MsA", item("", 258, 10));  // a change that must not go live alone
+    ASSERT_EQ(system(r.change.c_str()), 0);
+    notes.clear();
+    source->requestReload();
+    auto set = source->acquire(notes);
+    ASSERT_EQ(std::rename(copy.c_str(), db.c_str()), 0);
+    EXPECT_EQ(set, before);
+    ASSERT_FALSE(notes.empty());
+    EXPECT_NE(notes[0].find(r.says), std::string::npos) << notes[0];
+    EXPECT_NE(notes.back().find("keeping every scanner loaded before"), std::string::npos);
+    ScanOutcome o = scan(rules, *set, text);
+    EXPECT_EQ(o.results[1].score, 10u) << "the old MsB";
+  }
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
--- A message that outlasts the time budget is accepted as skipped, not
--- tempfailed. A 1 ms budget is spent before the first scanner starts: the
+-- A message that outlasts the time budget goes to the hold queue (overtime's
+-- default), marked skipped; not tempfailed, not let through. A 1 ms budget is spent before the first scanner starts: the
 -- budget also covers reading the 4 MB message.
 start("time-budget 1ms\nmax-size 16M\n")
 
@@ -8,4 +8,5 @@ local body = {}
 for i = 1, 70 do body[i] = chunk end
 local conn, reply = send(headers("slow"), body)
 expectAccepted(conn, reply, "Skipped (time budget)", "PII:0;Secret:0;Later:0;Watch:0")
+if not mt.eom_check(conn, MT_QUARANTINE, "Vessamund Skipped (time budget)") then error("not quarantined") end
 mt.disconnect(conn)

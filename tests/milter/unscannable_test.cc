@@ -12,7 +12,7 @@ using namespace vmund::milter;
 
 TEST(MilterUnscannable, ActionStatusAndReplyFollowTheSetting) {
   Rule quarantine;
-  quarantine.name = "PII";
+  quarantine.scanner.name = "PII";
   quarantine.threshold = 10;
   quarantine.action = Action::kQuarantine;
   std::vector<Rule> const rules = {quarantine};
@@ -38,14 +38,15 @@ TEST(MilterUnscannable, ActionStatusAndReplyFollowTheSetting) {
        Action::kQuarantine, "Matched (PII); unscannable (a.zip/b.xlsx: encrypted)", ""},
       {"the more severe setting wins over a match", Action::kReject, 10, Skip::kNone,
        Action::kReject, "Matched (PII); unscannable (a.zip/b.xlsx: encrypted)", "550"},
-      {"a skipped message stays skipped", Action::kReject, 0, Skip::kTimeBudget, Action::kAccept,
-       "Skipped (time budget)", ""},
+      {"a skipped message stays skipped, with overtime's action", Action::kReject, 0,
+       Skip::kTimeBudget, Action::kQuarantine, "Skipped (time budget)", ""},
   };
   for (Row const& r : rows) {
     SCOPED_TRACE(r.note);
     Config config;
+    config.rules = rules;
     config.unscannable = r.setting;
-    Verdict v = decide(rules, ScanOutcome{r.skip, {{r.score, ""}}, "a.zip/b.xlsx: encrypted"}, config);
+    Verdict v = decide(config, ScanOutcome{r.skip, {{r.score, ""}}, "a.zip/b.xlsx: encrypted"});
     EXPECT_EQ(v.action, r.action);
     EXPECT_EQ(v.status, r.status);
     EXPECT_EQ(v.reply.code, r.reply);
@@ -53,11 +54,11 @@ TEST(MilterUnscannable, ActionStatusAndReplyFollowTheSetting) {
   }
   // Nothing unscannable: the rules alone decide, whatever the setting.
   Config strict;
+  strict.rules = rules;
   strict.unscannable = Action::kReject;
-  EXPECT_EQ(decide(rules, ScanOutcome{Skip::kNone, {{0, ""}}}, strict).status, "Clean");
+  EXPECT_EQ(decide(strict, ScanOutcome{Skip::kNone, {{0, ""}}}).status, "Clean");
   // Names from the sender stay one bounded line in the header.
-  Verdict v = decide(rules, ScanOutcome{Skip::kNone, {{0, ""}}, "a\r\nX-Evil: 1" + std::string(500, 'n')},
-                     strict);
+  Verdict v = decide(strict, ScanOutcome{Skip::kNone, {{0, ""}}, "a\r\nX-Evil: 1" + std::string(500, 'n')});
   EXPECT_EQ(v.status.find('\n'), std::string::npos);
   EXPECT_LT(v.status.size(), 230u);
 }

@@ -7,12 +7,18 @@ namespace {
 
 using namespace vmund::milter;
 
+Config config(std::vector<Rule> rules) {
+  Config c;
+  c.rules = std::move(rules);
+  return c;
+}
+
 Rule rule(std::string name, unsigned long threshold, Action action, std::string code = "") {
   Rule r;
-  r.name = std::move(name);
+  r.scanner.name = std::move(name);
   r.threshold = threshold;
   r.action = action;
-  if (!code.empty()) r.reply = {code, std::string(1, code[0]) + ".7.1", "reply of " + r.name};
+  if (!code.empty()) r.reply = {code, std::string(1, code[0]) + ".7.1", "reply of " + r.scanner.name};
   return r;
 }
 
@@ -45,8 +51,8 @@ TEST(MilterVerdict, MostSevereMatchedRuleDecides) {
     SCOPED_TRACE(r.note);
     ScanOutcome outcome;
     for (size_t i = 0; i < rules.size(); ++i)
-      outcome.results.push_back({r.scores[i], r.scores[i] ? rules[i].name + ":" + std::to_string(r.scores[i]) : ""});
-    Verdict v = decide(rules, outcome);
+      outcome.results.push_back({r.scores[i], r.scores[i] ? rules[i].scanner.name + ":" + std::to_string(r.scores[i]) : ""});
+    Verdict v = decide(config(rules), outcome);
     EXPECT_EQ(v.action, r.action);
     EXPECT_EQ(v.status, r.status);
     EXPECT_EQ(v.reply.code, r.replyCode);
@@ -54,34 +60,64 @@ TEST(MilterVerdict, MostSevereMatchedRuleDecides) {
   }
 }
 
-TEST(MilterVerdict, SkippedMessagesAreAcceptedWithTheReason) {
-  std::vector<Rule> const rules = {rule("PII", 20, Action::kReject, "550")};
+// What was not scanned takes its setting's action, unless a rule that
+// already matched is more severe.
+TEST(MilterVerdict, NotScannedTakesItsSettingsAction) {
+  Config c = config({rule("PII", 20, Action::kReject, "550"), rule("HR", 5, Action::kQuarantine)});
+  std::string problem;
+  ASSERT_TRUE(c.notScanned.setting("oversize", "reject", problem) && problem.empty());
   struct Row {
-    Skip skip;
+    ScanOutcome outcome;
+    Action action;
     char const* status;
+    char const* replyCode;
+  } const rows[] = {
+      {{Skip::kSizeLimit, {}}, Action::kReject, "Skipped (size limit)", "550"},
+      {{Skip::kTimeBudget, {{15, "PII:15"}, {0, ""}}}, Action::kQuarantine, "Skipped (time budget)", ""},
+      {{Skip::kTimeBudget, {{20, "PII:20"}, {0, ""}}}, Action::kReject, "Matched (PII)", "550"},
+      {{Skip::kTimeBudget, {{0, ""}, {5, "HR:5"}}}, Action::kQuarantine, "Matched (HR)", ""},
+      {{Skip::kError, {}}, Action::kAccept, "Skipped (internal error)", ""},
   };
-  Row const rows[] = {{Skip::kSizeLimit, "Skipped (size limit)"},
-                      {Skip::kError, "Skipped (internal error)"}};
   for (Row const& r : rows) {
     SCOPED_TRACE(r.status);
-    Verdict v = decide(rules, ScanOutcome{r.skip, {}});
-    EXPECT_EQ(v.action, Action::kAccept);
+    Verdict v = decide(c, r.outcome);
+    EXPECT_EQ(v.action, r.action);
     EXPECT_EQ(v.status, r.status);
-    EXPECT_EQ(v.score, "") << "no score header for a message that was not scanned";
+    EXPECT_EQ(v.reply.code, r.replyCode);
   }
+  EXPECT_EQ(decide(c, ScanOutcome{Skip::kTimeBudget, {{15, "PII:15"}, {0, ""}}}).score, "PII:15;HR:0")
+      << "what was found before the budget ran out";
+  EXPECT_EQ(decide(c, ScanOutcome{Skip::kSizeLimit, {}}).score, "") << "not scanned: no score header";
+  EXPECT_TRUE(c.notScanned.setting("overtime", "later", problem));
+  EXPECT_NE(problem.find("expected accept, quarantine"), std::string::npos) << problem;
 }
 
-TEST(MilterVerdict, TimeBudgetSkipsUnlessARuleAlreadyMatched) {
-  std::vector<Rule> const rules = {rule("PII", 20, Action::kReject, "550"),
-                                   rule("HR", 5, Action::kQuarantine)};
-  Verdict partial = decide(rules, ScanOutcome{Skip::kTimeBudget, {{15, "PII:15"}, {0, ""}}});
-  EXPECT_EQ(partial.action, Action::kAccept);
-  EXPECT_EQ(partial.status, "Skipped (time budget)");
-  EXPECT_EQ(partial.score, "PII:15;HR:0") << "what was found before the budget ran out";
+// A group rule's entry names the group, so it never reads like a rule of
+// its best member dictionary.
+TEST(MilterVerdict, ScoreHeaderTellsGroupRulesApart) {
+  Config c = config({rule("PII", 50, Action::kAccept), rule("Compliance", 50, Action::kAccept)});
+  c.rules[1].scanner.source = vmund::ScannerRequest::kGroup;
+  EXPECT_EQ(decide(c, ScanOutcome{Skip::kNone, {{20, "PII:20"}, {30, "PII:30"}}}).score,
+            "PII:20;Compliance:PII:30");
+  EXPECT_EQ(decide(c, ScanOutcome{Skip::kNone, {{0, ""}, {0, ""}}}).score, "PII:0;Compliance::0");
+}
 
-  Verdict found = decide(rules, ScanOutcome{Skip::kTimeBudget, {{20, "PII:20"}, {0, ""}}});
-  EXPECT_EQ(found.action, Action::kReject);
-  EXPECT_EQ(found.status, "Matched (PII)");
+TEST(MilterHeaderScope, OnlyMailToLocalDomainsByDefault) {
+  HeaderScope scope;
+  EXPECT_FALSE(scope.covers({"<a@example.org>"})) << "no local domains: no headers";
+  std::string problem;
+  ASSERT_TRUE(scope.setting("local-domains", "example.org, corp.example", problem));
+  ASSERT_TRUE(problem.empty()) << problem;
+  EXPECT_TRUE(scope.covers({"<a@Example.ORG>", "b@mail.corp.example"}));
+  EXPECT_FALSE(scope.covers({"<a@example.org>", "<x@outside.test>"})) << "one outside: none";
+  EXPECT_FALSE(scope.covers({"<a@badexample.org>"}));
+  EXPECT_FALSE(scope.covers({}));
+  ASSERT_TRUE(scope.setting("headers", "all", problem));
+  EXPECT_TRUE(scope.covers({"<x@outside.test>"}));
+  ASSERT_TRUE(scope.setting("headers", "none", problem));
+  EXPECT_FALSE(scope.covers({"<a@example.org>"}));
+  EXPECT_TRUE(scope.setting("headers", "some", problem));
+  EXPECT_NE(problem.find("all, none or internal"), std::string::npos);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // Checks on dictionary items that need the library itself.
-#ifndef VMUND_CLI_VMUND_ADMIN_CHECK_H_
-#define VMUND_CLI_VMUND_ADMIN_CHECK_H_
+#ifndef VMUND_ADMIN_ITEM_CHECK_H_
+#define VMUND_ADMIN_ITEM_CHECK_H_
 
 #include <cstdint>
 #include <string>
@@ -20,4 +20,4 @@ std::string parseArea(std::string const& text, uint8_t& mask);
 
 }  // namespace vmund
 
-#endif  // VMUND_CLI_VMUND_ADMIN_CHECK_H_
+#endif  // VMUND_ADMIN_ITEM_CHECK_H_

@@ -1,5 +1,5 @@
-// Item checks for `vmund dict add|import`; see admin_check.h.
-#include "vmund/admin_check.h"
+// Item checks for `vmund dict add|import`; see item_check.h.
+#include "admin/item_check.h"
 
 #include <cstring>
 
