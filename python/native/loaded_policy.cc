@@ -10,60 +10,47 @@
 #include <mutex>
 
 #include "admin/config_db.h"
-#include "host/dead_expressions.h"
+#include "admin/schema_sql.h"
+#include "host/config_database.h"
 #include "host/deadline.h"
 #include "host/isolated_extractor.h"
 #include "host/message_area.h"
 #include "host/mime_reader.h"
+#include "host/scanner_load.h"
+#include "host/template_folder.h"
 #include "vessamund/factory.h"
-#include "vmund/schema_sql.h"
 
 namespace vmund {
 namespace python {
 namespace {
 
-using ScannerRef = Vessamund::Ref<Vessamund::DictionaryScannerImpl>;
-
 // The factory's caches, $VMUND_DB_DIR and the template paths belong to the
 // process; one policy loads at a time.
 std::mutex loadMutex;
 
-// Sets an environment variable for the life of the object, then puts back
-// what was there.
-class ScopedEnv {
+// Points the library at a database folder and the template files at a
+// folder for the life of the object, then puts back what was there.
+class ScopedLocations {
  public:
-  ScopedEnv(char const* name, std::string const& value) : name_(name) {
-    char const* old = std::getenv(name);
-    had_ = old != nullptr;
-    if (had_) old_ = old;
-    if (!value.empty()) setenv(name, value.c_str(), 1);
+  ScopedLocations(std::string const& dbDir, std::string const& templateDir)
+      : hadDb_(std::getenv("VMUND_DB_DIR") != nullptr),
+        oldDb_(hadDb_ ? std::getenv("VMUND_DB_DIR") : ""),
+        oldTemplates_(Vessamund::predefined_dictionary_file_paths) {
+    if (!dbDir.empty()) useConfigDbDir(dbDir);
+    if (!templateDir.empty()) useTemplateFolder(templateDir);
   }
-  ~ScopedEnv() {
-    if (had_)
-      setenv(name_, old_.c_str(), 1);
+  ~ScopedLocations() {
+    if (hadDb_)
+      setenv("VMUND_DB_DIR", oldDb_.c_str(), 1);
     else
-      unsetenv(name_);
+      unsetenv("VMUND_DB_DIR");
+    Vessamund::predefined_dictionary_file_paths = oldTemplates_;
   }
 
  private:
-  char const* name_;
-  bool had_;
-  std::string old_;
-};
-
-// Points the template paths at `dir` for the life of the object.
-class ScopedTemplateDir {
- public:
-  explicit ScopedTemplateDir(std::string const& dir)
-      : saved_(Vessamund::predefined_dictionary_file_paths) {
-    if (dir.empty()) return;
-    for (std::string& path : Vessamund::predefined_dictionary_file_paths)
-      if (!path.empty()) path = dir + "/" + path.substr(path.rfind('/') + 1);
-  }
-  ~ScopedTemplateDir() { Vessamund::predefined_dictionary_file_paths = saved_; }
-
- private:
-  std::vector<std::string> saved_;
+  bool hadDb_;
+  std::string oldDb_;
+  std::vector<std::string> oldTemplates_;
 };
 
 // A private folder holding a database written from the definition's rows,
@@ -111,12 +98,6 @@ class RowsDatabase {
   std::string dir_;
 };
 
-std::string databaseFile(std::string const& dbDir) {
-  char const* env = std::getenv("VMUND_DB_DIR");
-  std::string const dir = !dbDir.empty() ? dbDir : env && *env ? env : "/var/lib/vessamund";
-  return admin::ConfigDb::pathIn(dir);
-}
-
 }  // namespace
 
 LoadedPolicy::LoadedPolicy(PolicyDefinition definition, std::vector<std::string>& warnings)
@@ -130,43 +111,21 @@ LoadedPolicy::LoadedPolicy(PolicyDefinition definition, std::vector<std::string>
   std::string const dbDir = rows ? rows->dir() : definition_.dbDir;
 
   std::lock_guard<std::mutex> lock(loadMutex);
-  ScopedEnv env("VMUND_DB_DIR", dbDir);
-  ScopedTemplateDir templates(definition_.templateDir);
+  ScopedLocations locations(dbDir, definition_.templateDir);
   Vessamund::DictionaryFactory* factory = Vessamund::DictionaryFactory::instance();
   // Names are cached process-wide; another policy may use the same names
   // from another database.
   factory->clean();
-  for (ScannerSpec const& spec : definition_.scanners) {
+  std::vector<ScannerRequest> earlier;
+  for (ScannerRequest const& request : definition_.scanners) {
+    std::string problem = requestClash(earlier, request);
+    earlier.push_back(request);
     ScannerRef ref;
-    if (spec.source == ScannerSpec::kTemplate) {
-      if (spec.number < 512 || spec.number > 540)
-        throw PolicyError("template " + std::to_string(spec.number) +
-                          ": the template number must be a number from 512 to 540");
-      std::string const& path =
-          Vessamund::predefined_dictionary_file_paths.at(spec.number - 512);
-      if (path.empty())
-        throw PolicyError("template " + std::to_string(spec.number) + " has no file");
-      if (access(path.c_str(), R_OK) != 0)
-        throw PolicyError("template " + std::to_string(spec.number) + ": " + path + ": " +
-                          std::strerror(errno) + " (template_dir names the folder)");
-      ref = factory->createDictScanner(spec.number, spec.name);
-    } else {
-      std::string const db = databaseFile(dbDir);
-      if (access(db.c_str(), R_OK) != 0)
-        throw PolicyError(db + ": " + std::strerror(errno) +
-                          " (db_dir names the folder; `vmund db init` creates it)");
-      ref = spec.source == ScannerSpec::kDictionary ? factory->createProfileScanner(spec.name)
-                                                    : factory->createGroupScanner(spec.name);
+    if (problem.empty()) problem = loadScanner(request, ref, warnings);
+    if (!problem.empty()) {
+      factory->clean();
+      throw PolicyError(problem);
     }
-    if (ref.empty()) throw PolicyError(describe(spec) + " " + spec.name + ": cannot be loaded");
-    if (auto* p = dynamic_cast<Vessamund::ProfileDictionaryScanner*>(ref.get())) {
-      if (p->itemList().empty())
-        warnings.push_back(describe(spec) + " " + spec.name + " has no enabled items");
-    } else if (auto* g = dynamic_cast<Vessamund::GroupDictionaryScanner*>(ref.get())) {
-      if (g->memberList().empty())
-        warnings.push_back("group " + spec.name + " has no dictionaries");
-    }
-    for (std::string const& dead : deadExpressions(ref.get())) warnings.push_back(dead);
     scanners_.push_back(ref);
   }
   // Leave no cache entry behind that names rows in a removed database.
@@ -200,7 +159,7 @@ std::vector<MessageOutcome> LoadedPolicy::scanMail(std::string const& bytes,
                                                     std::string const& name) const {
   DeadlineProgress deadline(budget());
   deadline.arm();
-  ReadResult read = readMessages(bytes, name, ReadOptions{extractor_.get(), deadline.deadline()});
+  ReadResult read = readMailOrText(bytes, name, ReadOptions{extractor_.get(), deadline.deadline()});
   if (read.messages.empty()) throw MessageError(read.error);
   std::vector<MessageOutcome> out;
   for (Message& m : read.messages) {
@@ -208,6 +167,10 @@ std::vector<MessageOutcome> LoadedPolicy::scanMail(std::string const& bytes,
     MessageOutcome o = scanArea(m.area, deadline);
     o.id = m.id;
     o.offset = m.offset;
+    o.messageId = std::move(m.messageId);
+    o.from = std::move(m.from);
+    o.subject = std::move(m.subject);
+    o.notMail = m.notMail;
     out.push_back(std::move(o));
   }
   return out;

@@ -31,8 +31,8 @@ class PolicyError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// Input that holds no mail (empty, no header line). The message is the
-// message host's.
+// Input that cannot be scanned at all (empty). The message is the message
+// host's.
 class MessageError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
@@ -70,6 +70,8 @@ struct MessageOutcome {
   bool timedOut = false;
   std::vector<ScannerOutcome> results;  // one per scanner, in definition order
   std::string headers;  // the decoded header block ("Name: value" lines), "" if none
+  std::string messageId, from, subject;  // as `vmund scan --json` reports them
+  bool notMail = false;  // not mail: the input was scanned whole as text
 };
 
 // Immutable once built: any number of threads may scan with one instance at
@@ -79,18 +81,21 @@ class LoadedPolicy {
   // Loads every scanner of `definition` through the library's factory. Holds
   // a process-wide lock while it does, since the database folder and the
   // template paths are process-wide settings (restored afterwards). Throws
-  // PolicyError; `warnings` receives what loads but is suspicious (a
-  // dictionary without items, an expression that does not compile).
+  // PolicyError with the host's diagnosis (no database, no such dictionary,
+  // a template without its file, a name used twice); `warnings` receives
+  // what loads but cannot find everything (a dictionary without items, an
+  // expression that does not compile).
   LoadedPolicy(PolicyDefinition definition, std::vector<std::string>& warnings);
 
   PolicyDefinition const& definition() const { return definition_; }
 
-  // Reads `bytes` as mail (one message, or every message of an mbox),
+  // Reads `bytes` as `vmund scan` reads a file (one message, every message of
+  // an mbox, or, when it is not mail, the whole input as one body part),
   // archives and documents in attachments included (the vmund-extract
   // helper, with `vmund scan`'s default limits), and scans each message with
   // every scanner. `name` names the input in ids. As in `vmund scan`, the
   // first message's time budget covers reading the input. Throws
-  // MessageError when the input holds no mail. Takes no Python lock.
+  // MessageError when the input is empty. Takes no Python lock.
   std::vector<MessageOutcome> scanMail(std::string const& bytes, std::string const& name) const;
 
   // Scans `text` (UTF-8) as one part of `kind`.

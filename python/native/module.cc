@@ -19,22 +19,23 @@ namespace vmund {
 namespace python {
 namespace {
 
-std::vector<ScannerSpec> specsFrom(std::vector<std::string> const& dictionaries,
-                                   std::vector<std::string> const& groups,
-                                   std::vector<std::string> const& templates) {
-  std::vector<ScannerSpec> specs;
-  for (std::string const& d : dictionaries) specs.push_back({ScannerSpec::kDictionary, d, 0});
-  for (std::string const& g : groups) specs.push_back({ScannerSpec::kGroup, g, 0});
-  for (std::string const& t : templates) {
-    size_t const colon = t.find(':');
-    std::string const number = t.substr(0, colon);
-    if (colon == std::string::npos || colon + 1 == t.size() || number.empty() ||
-        number.size() > 5 || number.find_first_not_of("0123456789") != std::string::npos)
-      throw py::value_error("template \"" + t + "\": expected NUMBER:NAME, e.g. 512:GLB");
-    specs.push_back({ScannerSpec::kTemplate, t.substr(colon + 1),
-                     static_cast<unsigned short>(std::stoul(number))});
-  }
-  return specs;
+// A scanner request as the host reads it from a command line or a rule;
+// a bad name or template is a ValueError with the host's words.
+ScannerRequest request(char const* source, std::string const& text) {
+  ScannerRequest r;
+  std::string const problem = parseScannerRequest(source, text, r);
+  if (!problem.empty()) throw py::value_error(problem);
+  return r;
+}
+
+std::vector<ScannerRequest> requestsFrom(std::vector<std::string> const& dictionaries,
+                                         std::vector<std::string> const& groups,
+                                         std::vector<std::string> const& templates) {
+  std::vector<ScannerRequest> out;
+  for (std::string const& d : dictionaries) out.push_back(request("dictionary", d));
+  for (std::string const& g : groups) out.push_back(request("group", g));
+  for (std::string const& t : templates) out.push_back(request("template", t));
+  return out;
 }
 
 py::handle policyWarning() {
@@ -75,6 +76,7 @@ PolicyDefinition definitionFrom(unsigned long threshold, double timeout) {
 }  // namespace vmund
 
 using namespace vmund::python;
+using vmund::ScannerRequest;
 
 PYBIND11_MODULE(_native, m) {
   m.doc() = "Scan mail and text with Vessamund DLP policies (the native part of `vessamund`).";
@@ -82,7 +84,7 @@ PYBIND11_MODULE(_native, m) {
   static auto policyError = py::register_exception<PolicyError>(m, "PolicyError", PyExc_RuntimeError);
   static auto messageError = py::register_exception<MessageError>(m, "MessageError", PyExc_ValueError);
   policyError.doc() = "A policy cannot be loaded: no database, a missing dictionary or template, a bad row.";
-  messageError.doc() = "The input holds no mail message (empty, or no header line).";
+  messageError.doc() = "The input is empty: there is nothing to scan.";
   m.attr("PolicyWarning") = policyWarning();
   py::register_exception_translator([](std::exception_ptr p) {
     try {
@@ -105,7 +107,7 @@ and scans release the GIL. Pickles as its definition.)doc")
              PolicyDefinition d = definitionFrom(threshold, timeout);
              d.dbDir = dbDir.value_or("");
              d.templateDir = templateDir.value_or("");
-             d.scanners = specsFrom(dictionaries, groups, templates);
+             d.scanners = requestsFrom(dictionaries, groups, templates);
              return std::make_shared<Policy>(std::move(d));
            }),
            py::arg("db_dir") = py::none(), py::arg("dictionaries") = std::vector<std::string>(),
@@ -132,13 +134,13 @@ limit). Raises PolicyError with the reason when something cannot be loaded.)doc"
               for (py::handle row : kv.second.cast<py::sequence>())
                 rows.push_back(rowFromPython(row, "dictionary " + name + " row " + std::to_string(i++)));
               d.dictionaries.emplace_back(name, std::move(rows));
-              d.scanners.push_back({ScannerSpec::kDictionary, name, 0});
+              d.scanners.push_back(request("dictionary", name));
             }
             if (groups) {
               for (auto kv : *groups) {
                 std::string const name = kv.first.cast<std::string>();
                 d.groups.emplace_back(name, kv.second.cast<std::vector<std::string>>());
-                d.scanners.push_back({ScannerSpec::kGroup, name, 0});
+                d.scanners.push_back(request("group", name));
               }
             }
             return std::make_shared<Policy>(std::move(d));
@@ -167,7 +169,8 @@ every group, becomes a scanner, in the order given.)doc")
           },
           py::arg("data"), py::arg("name") = "<message>", R"doc(
 Reads `data` as one mail message with the same message host as `vmund scan`
-and scans it with every scanner. Raises MessageError when `data` holds no mail,
+(input that is not mail is scanned whole as one body part, `not_mail` set) and
+scans it with every scanner. Raises MessageError when `data` is empty,
 ValueError when it is an mbox of several messages. Releases the GIL.)doc")
       .def(
           "scan_messages",
@@ -183,9 +186,9 @@ ValueError when it is an mbox of several messages. Releases the GIL.)doc")
             return results;
           },
           py::arg("data"), py::arg("name") = "<message>", R"doc(
-Reads `data` as `vmund scan` reads a file (one message, or every message of
-an mbox, ids NAME#1, NAME#2, ...) and scans each. Raises MessageError when it
-holds no mail. Releases the GIL.)doc")
+Reads `data` as `vmund scan` reads a file (one message, every message of an
+mbox with ids NAME#1, NAME#2, ..., or input that is not mail whole as text)
+and scans each. Raises MessageError when it is empty. Releases the GIL.)doc")
       .def(
           "scan_text",
           [](Policy const& self, std::string text, py::object area) {
@@ -206,8 +209,8 @@ Releases the GIL.)doc")
           "scanners",
           [](Policy const& self) {
             py::list out;
-            for (ScannerSpec const& s : self.loaded->definition().scanners)
-              out.append(py::make_tuple(describe(s), s.name));
+            for (ScannerRequest const& s : self.loaded->definition().scanners)
+              out.append(py::make_tuple(sourceName(s), s.name));
             return out;
           },
           "(source, name) of each scanner, in result order.")
@@ -233,8 +236,7 @@ Releases the GIL.)doc")
           py::arg("definition"))
       .def("__repr__", [](Policy const& self) {
         std::string s = "<vessamund.Policy";
-        for (ScannerSpec const& spec : self.loaded->definition().scanners)
-          s += " " + describe(spec) + ":" + spec.name;
-        return s + " threshold=" + std::to_string(self.loaded->definition().threshold) + ">";
+        for (ScannerRequest const& r : self.loaded->definition().scanners) s += " " + describe(r) + ";";
+        return s + " threshold " + std::to_string(self.loaded->definition().threshold) + ">";
       });
 }

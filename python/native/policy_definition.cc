@@ -9,18 +9,6 @@ namespace python {
 
 using nlohmann::json;
 
-std::string describe(ScannerSpec const& spec) {
-  switch (spec.source) {
-    case ScannerSpec::kDictionary:
-      return "dictionary";
-    case ScannerSpec::kGroup:
-      return "group";
-    case ScannerSpec::kTemplate:
-      return "template " + std::to_string(spec.number);
-  }
-  return "";
-}
-
 std::string PolicyDefinition::toJson() const {
   json j;
   j["db_dir"] = dbDir;
@@ -28,7 +16,7 @@ std::string PolicyDefinition::toJson() const {
   j["threshold"] = threshold;
   j["timeout"] = timeoutSeconds;
   j["scanners"] = json::array();
-  for (ScannerSpec const& s : scanners)
+  for (ScannerRequest const& s : scanners)
     j["scanners"].push_back({static_cast<int>(s.source), s.name, s.number});
   j["from_rows"] = fromRows;
   j["dictionaries"] = json::array();
@@ -53,11 +41,11 @@ PolicyDefinition PolicyDefinition::fromJson(std::string const& text) {
     d.threshold = j.at("threshold").get<unsigned long>();
     d.timeoutSeconds = j.at("timeout").get<double>();
     for (json const& s : j.at("scanners")) {
-      ScannerSpec spec;
+      ScannerRequest spec;
       int const source = s.at(0).get<int>();
-      if (source < ScannerSpec::kDictionary || source > ScannerSpec::kTemplate)
+      if (source < ScannerRequest::kDictionary || source > ScannerRequest::kTemplate)
         throw std::invalid_argument("unknown scanner source");
-      spec.source = static_cast<ScannerSpec::Source>(source);
+      spec.source = static_cast<ScannerRequest::Source>(source);
       spec.name = s.at(1).get<std::string>();
       spec.number = s.at(2).get<unsigned short>();
       d.scanners.push_back(spec);

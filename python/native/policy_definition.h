@@ -10,20 +10,10 @@
 #include <vector>
 
 #include "admin/item_row.h"
+#include "host/scanner_request.h"
 
 namespace vmund {
 namespace python {
-
-// One scanner of a policy, in the order its result appears.
-struct ScannerSpec {
-  enum Source { kDictionary, kGroup, kTemplate };
-  Source source = kDictionary;
-  std::string name;
-  unsigned short number = 0;  // template number 512..540, kTemplate only
-};
-
-// "dictionary", "group" or "template 512", as `vmund scan --json` names a source.
-std::string describe(ScannerSpec const& spec);
 
 struct PolicyDefinition {
   // Folder of fe_content.db; "" means $VMUND_DB_DIR or the library's default.
@@ -31,7 +21,7 @@ struct PolicyDefinition {
   std::string dbDir;
   // Folder of the template files; "" keeps the library's built-in paths.
   std::string templateDir;
-  std::vector<ScannerSpec> scanners;
+  std::vector<ScannerRequest> scanners;  // in the order of their results
   unsigned long threshold = 100;
   double timeoutSeconds = 10;  // per message; 0 = no budget
 

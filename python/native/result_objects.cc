@@ -37,6 +37,8 @@ struct MessageResult {
   bool timedOut;
   std::vector<ScannerResult> results;
   std::string headers;
+  std::string messageId, from, subject;
+  bool notMail;
 };
 
 py::dict findingDict(FindingRecord const& f) {
@@ -77,6 +79,10 @@ py::dict toDict(MessageResult const& m) {
   }
   d["skipped"] = skipped;
   d["timed_out"] = m.timedOut;
+  d["message_id"] = m.messageId;
+  d["from"] = m.from;
+  d["subject"] = m.subject;
+  d["not_mail"] = m.notMail;
   py::list results;
   for (ScannerResult const& r : m.results) {
     py::dict rd;
@@ -113,12 +119,16 @@ py::object toPython(MessageOutcome outcome, PolicyDefinition const& definition) 
   m.timedOut = outcome.timedOut;
   for (size_t i = 0; i < outcome.results.size(); ++i) {
     ScannerOutcome& r = outcome.results[i];
-    ScannerSpec const& spec = definition.scanners[i];
-    m.results.push_back({spec.name, describe(spec), definition.threshold, r.score, r.reached,
+    ScannerRequest const& spec = definition.scanners[i];
+    m.results.push_back({spec.name, sourceName(spec), definition.threshold, r.score, r.reached,
                          std::move(r.scoreRecord), std::move(r.matchRecord),
                          findingsToPython(r)});
   }
   m.headers = std::move(outcome.headers);
+  m.messageId = std::move(outcome.messageId);
+  m.from = std::move(outcome.from);
+  m.subject = std::move(outcome.subject);
+  m.notMail = outcome.notMail;
   return py::cast(std::move(m));
 }
 
@@ -179,6 +189,11 @@ strings do), and the matched value masked.)doc")
       .def_readonly("timed_out", &MessageResult::timedOut,
                     "The time budget cut a scan short: scores are partial.")
       .def_readonly("results", &MessageResult::results, "One per scanner, in the policy's order.")
+      .def_readonly("message_id", &MessageResult::messageId, "Message-ID without <>, or \"\".")
+      .def_readonly("from_", &MessageResult::from, "From: as written (decoded), or \"\".")
+      .def_readonly("subject", &MessageResult::subject, "Subject: (decoded), or \"\".")
+      .def_readonly("not_mail", &MessageResult::notMail,
+                    "The input was not mail and was scanned whole as one body part.")
       .def_readonly("headers", &MessageResult::headers,
                     "The decoded header block, one \"Name: value\" line per header.")
       .def_property_readonly(

@@ -9,7 +9,7 @@ class PolicyError(RuntimeError):
 
 
 class MessageError(ValueError):
-    """The input holds no mail message (empty, or no header line)."""
+    """The input is empty: there is nothing to scan."""
 
 
 class PolicyWarning(UserWarning):
@@ -61,6 +61,10 @@ class MessageResult:
     timed_out: bool
     results: List[ScannerResult]
     headers: str
+    message_id: str
+    from_: str
+    subject: str
+    not_mail: bool
     @property
     def reached(self) -> bool: ...
     def to_dict(self) -> dict: ...

@@ -89,9 +89,11 @@ def vmund_scan(vmund, db_dir, paths):
     records by file."""
     out = subprocess.run([vmund, "scan", "--db-dir", db_dir, *SCANNERS, "--json", "-j", "2",
                           *paths], capture_output=True, text=True)
-    assert out.returncode in (0, 1, 2), out.stderr
+    assert out.returncode in (0, 1, 2, 3), out.stderr
     by_id = {}
-    for line in out.stdout.splitlines():
+    for line in out.stdout.split("\n")[:-1]:  # not splitlines: U+2028 may be in a subject
         rec = json.loads(line)
+        if "summary" in rec:
+            continue
         by_id[rec.get("message", "error:" + rec["file"])] = rec
     return by_id

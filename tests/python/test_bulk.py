@@ -108,7 +108,7 @@ def test_bulk_scan_equals_vmund_scan(cluster, db_dir, archives, expected, tmp_pa
     out = str(tmp_path / "results.jsonl")
     p = bulk(scan_args(cluster[0], db_dir, archives[0], out))
     stdout, stderr = p.communicate(timeout=300)
-    assert p.returncode == 2, stderr  # the real corpus holds files that are not mail
+    assert p.returncode == 3, stderr  # as vmund: some attachment parts cannot be read
     summary = json.loads(stdout)
     assert summary["workers"] == 2 and summary["failed_tasks"] == 0
     assert summary["messages"] == sum("error" not in r for r in expected.values())
@@ -125,7 +125,7 @@ def test_bulk_scan_equals_vmund_scan(cluster, db_dir, archives, expected, tmp_pa
 
     # One cut off in the middle of a task's lines (an mbox range's) redoes
     # that task, once.
-    lines = before.splitlines(keepends=True)
+    lines = [l + "\n" for l in before.split("\n")[:-1]]
     cut = next(i for i in range(2, len(lines))
                if "task_done" not in lines[i - 1] + lines[i] and "archive.mbox" in lines[i])
     open(out, "w").write("".join(lines[:cut]) + lines[cut][:10])

@@ -9,8 +9,10 @@ from typing import List, Optional
 EPILOG_SCAN = """\
 Results hold metadata of sensitive mail (file names, sender and recipient
 domains, scores, masked findings): keep them where the mail itself may be.
-Exit status: 0 nothing reached its threshold, 1 something did, 2 an input or
-a task failed (resume with --resume to retry failed tasks).
+Exit status, as `vmund scan`: 0 nothing reached its threshold, 1 something
+did, 2 an input or a task failed (--resume retries failed tasks), 3 nothing
+reached and nothing failed, but a message was not scanned in full (its time
+budget ran out, or an attachment part could not be read).
 """
 
 
@@ -108,7 +110,9 @@ def _scan(a: argparse.Namespace) -> int:
     sys.stdout.write("\n")
     if summary["errors"] or summary["failed_tasks"]:
         return 2
-    return 1 if any(s["reached"] for s in summary["scanners"].values()) else 0
+    if any(s["reached"] for s in summary["scanners"].values()):
+        return 1
+    return 3 if summary["incomplete"] else 0
 
 
 def _report(a: argparse.Namespace) -> int:

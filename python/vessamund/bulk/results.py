@@ -93,9 +93,11 @@ def read_records(path: str) -> Iterator[Dict[str, Any]]:
 
 
 def summarize(path: str, seconds: Optional[float] = None, workers: Optional[int] = None) -> Dict[str, Any]:
-    """Totals over a results file: inputs, messages, errors, and per scanner
-    the messages that reached the threshold and the largest score."""
-    files, messages, errors, timed_out = set(), 0, 0, 0
+    """Totals over a results file: inputs, messages, errors, messages not
+    scanned in full (time budget spent, or an attachment part unreadable),
+    and per scanner the messages that reached the threshold and the largest
+    score."""
+    files, messages, errors, timed_out, incomplete = set(), 0, 0, 0, 0
     scanners: Dict[str, Dict[str, Any]] = {}
     findings_reported = False
     for rec in read_records(path):
@@ -105,6 +107,8 @@ def summarize(path: str, seconds: Optional[float] = None, workers: Optional[int]
             continue
         messages += 1
         timed_out += bool(rec.get("timed_out"))
+        incomplete += bool(rec.get("timed_out")) or any(
+            s.get("unscannable") for s in rec.get("skipped", []))
         for r in rec["results"]:
             s = scanners.setdefault("%s %s" % (r["source"], r["scanner"]),
                                     {"reached": 0, "max_score": 0, "findings": 0})
@@ -114,7 +118,7 @@ def summarize(path: str, seconds: Optional[float] = None, workers: Optional[int]
                 findings_reported = True
                 s["findings"] += len(r["findings"])
     out: Dict[str, Any] = {"files": len(files), "messages": messages, "errors": errors,
-                           "timed_out": timed_out, "scanners": scanners,
+                           "timed_out": timed_out, "incomplete": incomplete, "scanners": scanners,
                            "findings_reported": findings_reported}
     if seconds is not None:
         out["seconds"] = round(seconds, 3)
