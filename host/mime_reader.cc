@@ -413,6 +413,8 @@ bool startsWithHeader(std::string const& bytes, size_t start) {
 
 }  // namespace
 
+void initMimeLibrary() { initMime(); }
+
 ReadResult readMessages(std::string const& bytes, std::string const& name) {
   return readMessages(bytes, name, ReadOptions{});
 }

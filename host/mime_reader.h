@@ -82,6 +82,10 @@ ReadResult readMessages(std::string const& bytes, std::string const& name,
 ReadResult readMailOrText(std::string const& bytes, std::string const& name,
                           ReadOptions const& options = ReadOptions());
 
+// Sets up the MIME library once per process, from any thread. readMessages
+// calls it; other code of the host that parses mail calls it first.
+void initMimeLibrary();
+
 }  // namespace vmund
 
 #endif  // VMUND_CLI_HOST_MIME_READER_H_

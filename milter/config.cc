@@ -141,6 +141,10 @@ class Parser {
       if (value != "syslog" && value != "stderr")
         problem("log \"" + value + "\": expected syslog or stderr");
       config_.syslog = value == "syslog";
+    } else if (key == "findings-header") {
+      if (value != "yes" && value != "no")
+        problem("findings-header \"" + value + "\": expected yes or no");
+      config_.findingsHeader = value == "yes";
     } else if (key == "reject-reply") {
       reply(value, '5', config_.rejectReply);
     } else if (key == "tempfail-reply") {

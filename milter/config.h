@@ -46,6 +46,9 @@ struct Config {
   uint64_t maxSize = 25ull << 20;               // larger messages are not scanned
   std::chrono::milliseconds timeBudget{10000};  // per message; 0 = none
   bool syslog = false;                          // log to syslog (mail facility), else stderr
+  // Add X-Vessamund-Findings (what matched and where, never a value) to
+  // accepted and quarantined mail.
+  bool findingsHeader = false;
   SmtpReply rejectReply{"550", "5.7.1", "Message refused by data-loss-prevention policy"};
   SmtpReply tempfailReply{"451", "4.7.1", "Message deferred by data-loss-prevention policy"};
   NotScannedPolicy notScanned;  // oversize, overtime

@@ -88,6 +88,8 @@ int main(int argc, char** argv) {
       "vmund-milter: scan every message in the mail path with Vessamund dictionaries.\n"
       "Adds X-Vessamund-Score and X-Vessamund-Status to each message and accepts,\n"
       "quarantines, rejects or tempfails it as the rules of the configuration file say.\n"
+      "The log line of each message names what matched and where, never a value\n"
+      "(findings-header yes adds the same as X-Vessamund-Findings).\n"
       "SIGHUP reloads the dictionaries from the database at the next message.",
       "vmund-milter");
   std::string configPath = "/etc/vessamund/vmund-milter.conf";

@@ -8,6 +8,7 @@ namespace milter {
 
 char const kScoreHeader[] = "X-Vessamund-Score";
 char const kStatusHeader[] = "X-Vessamund-Status";
+char const kFindingsHeader[] = "X-Vessamund-Findings";
 
 void MessageState::count(size_t bytes) {
   size_ += bytes;
@@ -24,6 +25,10 @@ void MessageState::addHeader(std::string const& name, std::string const& value) 
   }
   if (strcasecmp(name.c_str(), kStatusHeader) == 0) {
     ++statusHeaders_;
+    return;
+  }
+  if (strcasecmp(name.c_str(), kFindingsHeader) == 0) {
+    ++findingsHeaders_;
     return;
   }
   if (messageId_.empty() && strcasecmp(name.c_str(), "Message-ID") == 0)
@@ -58,6 +63,7 @@ void MessageState::reset() {
   size_ = 0;
   scoreHeaders_ = 0;
   statusHeaders_ = 0;
+  findingsHeaders_ = 0;
   messageId_.clear();
 }
 

@@ -15,6 +15,7 @@ namespace milter {
 // cannot forge them.
 extern char const kScoreHeader[];   // "X-Vessamund-Score"
 extern char const kStatusHeader[];  // "X-Vessamund-Status"
+extern char const kFindingsHeader[];  // "X-Vessamund-Findings"
 
 // Collects one message up to a size limit. Past the limit the text collected
 // so far is dropped and later pieces are only counted, so an oversized
@@ -37,6 +38,7 @@ class MessageState {
   // How many copies of kScoreHeader / kStatusHeader arrived (any letter case).
   int scoreHeaders() const { return scoreHeaders_; }
   int statusHeaders() const { return statusHeaders_; }
+  int findingsHeaders() const { return findingsHeaders_; }
   // The Message-ID header's value ("" when there is none), for the log.
   std::string const& messageId() const { return messageId_; }
 
@@ -58,6 +60,7 @@ class MessageState {
   uint64_t size_ = 0;
   int scoreHeaders_ = 0;
   int statusHeaders_ = 0;
+  int findingsHeaders_ = 0;
   std::string messageId_;
 };
 

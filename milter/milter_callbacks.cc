@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "host/deadline.h"
+#include "milter/findings_summary.h"
 #include "host/isolated_extractor.h"
 #include "milter/message_scan.h"
 #include "milter/message_state.h"
@@ -82,7 +83,8 @@ void addHeader(SMFICTX* ctx, char const* name, std::string const& value) {
   smfi_addheader(ctx, &header[0], &v[0]);
 }
 
-sfsistat carryOut(SMFICTX* ctx, MessageState const& message, Verdict const& v, bool withHeaders) {
+sfsistat carryOut(SMFICTX* ctx, MessageState const& message, Verdict const& v, bool withHeaders,
+                  std::string const& findings) {
   if (v.action == Action::kReject || v.action == Action::kTempfail) {
     std::string code = v.reply.code, status = v.reply.status, text = escapePercent(v.reply.text);
     if (smfi_setreply(ctx, &code[0], &status[0], text.empty() ? nullptr : &text[0]) != MI_SUCCESS)
@@ -93,9 +95,12 @@ sfsistat carryOut(SMFICTX* ctx, MessageState const& message, Verdict const& v, b
   // (and one that was not scanned gets no score header).
   removeHeaders(ctx, kScoreHeader, message.scoreHeaders());
   removeHeaders(ctx, kStatusHeader, message.statusHeaders());
+  removeHeaders(ctx, kFindingsHeader, message.findingsHeaders());
   if (withHeaders) {
     if (!v.score.empty()) addHeader(ctx, kScoreHeader, v.score);
     addHeader(ctx, kStatusHeader, v.status);
+    if (wantsFindingsHeader(gConfig->findingsHeader, v, findings))
+      addHeader(ctx, kFindingsHeader, findings);
   }
   if (v.action == Action::kQuarantine) {
     std::string reason = v.quarantineReason;
@@ -196,9 +201,11 @@ sfsistat onEom(SMFICTX* ctx) {
     outcome = ScanOutcome{Skip::kError, {}};
   }
   Verdict verdict = decide(*gConfig, outcome);
-  sfsistat result = carryOut(ctx, c->message, verdict, gConfig->headers.covers(c->recipients));
+  sfsistat result = carryOut(ctx, c->message, verdict, gConfig->headers.covers(c->recipients),
+                             outcome.findings);
   double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-  gLog->info(messageLine(queueId, c->message.messageId(), c->message.size(), verdict, ms));
+  gLog->info(messageLine(queueId, c->message.messageId(), c->message.size(), verdict, ms) +
+             findingsLogField(outcome.findings));
   c->message.reset();
   return result;
 }

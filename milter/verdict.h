@@ -32,6 +32,9 @@ struct ScanOutcome {
   // "LABEL: REASON" of the first part that may hold text that was not read
   // (encrypted, past a limit, damaged, the extractor failed); "" if none.
   std::string unscannable;
+  // What matched and where, over every rule, without values
+  // ("creditcard=2 in customers.xlsx; ussn=1 in body"); "" when nothing did.
+  std::string findings;
 };
 
 struct Verdict {

@@ -16,6 +16,7 @@ int runVmund(std::vector<std::string> const& args, std::ostream& out, std::ostre
   addScanCommand(app, ctx);
   addAdminCommands(app, ctx);
   addDemoCommand(app, ctx);
+  addRedactCommand(app, ctx);
 
   std::vector<char const*> argv;
   for (std::string const& a : args) argv.push_back(a.c_str());

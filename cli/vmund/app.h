@@ -1,4 +1,4 @@
-// The vmund command line: subcommands scan, db, dict, group and demo.
+// The vmund command line: subcommands scan, redact, db, dict, group and demo.
 #ifndef VMUND_CLI_VMUND_APP_H_
 #define VMUND_CLI_VMUND_APP_H_
 
@@ -38,6 +38,7 @@ int runVmund(std::vector<std::string> const& args, std::ostream& out, std::ostre
 void addScanCommand(CLI::App& app, Context& ctx);
 void addAdminCommands(CLI::App& app, Context& ctx);
 void addDemoCommand(CLI::App& app, Context& ctx);
+void addRedactCommand(CLI::App& app, Context& ctx);
 
 }  // namespace vmund
 

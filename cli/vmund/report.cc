@@ -4,25 +4,33 @@
 #include <iomanip>
 #include <nlohmann/json.hpp>
 
+#include "host/identifier_masking.h"
 #include "host/message_area.h"
+#include "vmund/findings_report.h"
 
 namespace vmund {
 
 namespace {
 
+// A header value as the report shows it: identifiers masked unless the
+// user asked for whole values.
+std::string shown(std::string const& value, bool showValues) {
+  return showValues ? value : maskIdentifiers(value);
+}
+
 // "  Message-ID <a@b>  From x  Subject y", with what the message has.
-std::string identity(MessageReport const& m) {
+std::string identity(MessageReport const& m, bool showValues) {
   std::string line;
   if (!m.messageId.empty()) line += "  Message-ID <" + m.messageId + ">";
-  if (!m.from.empty()) line += "  From " + m.from;
-  if (!m.subject.empty()) line += "  Subject " + m.subject;
+  if (!m.from.empty()) line += "  From " + shown(m.from, showValues);
+  if (!m.subject.empty()) line += "  Subject " + shown(m.subject, showValues);
   return line;
 }
 
 }  // namespace
 
 void printText(FileReport const& file, ScanSettings const& settings, bool verbose,
-               std::ostream& out, std::ostream& err) {
+               FindingsView const& view, std::ostream& out, std::ostream& err) {
   if (!file.error.empty()) err << "vmund: " << file.path << ": " << file.error << "\n";
   size_t width = 0;
   for (ScannerRequest const& s : settings.scanners)
@@ -30,7 +38,7 @@ void printText(FileReport const& file, ScanSettings const& settings, bool verbos
   for (MessageReport const& m : file.messages) {
     out << m.id << (m.notMail ? "  (not mail: scanned whole as text)" : "")
         << (m.timedOut ? "  (time budget spent: scores are partial)" : "") << "\n";
-    std::string const who = identity(m);
+    std::string const who = identity(m, view.showValues);
     if (!who.empty()) out << who << "\n";
     if (verbose) {
       for (PartSummary const& p : m.parts)
@@ -50,13 +58,15 @@ void printText(FileReport const& file, ScanSettings const& settings, bool verbos
           << describe(wanted) << "  score " << std::right << std::setw(5)
           << r.score << " / " << settings.threshold << (r.reached ? "  REACHED" : "") << "\n";
       if (!r.scoreRecord.empty()) out << "      score record  " << r.scoreRecord << "\n";
-      if (!r.matchRecord.empty()) out << "      match record  " << r.matchRecord << "\n";
+      std::string const matched = matchedKinds(r);
+      if (!matched.empty()) out << "      matched       " << matched << "\n";
+      if (view.list) printFindingsText(r, view.showValues, out);
     }
   }
 }
 
-void printJson(FileReport const& file, ScanSettings const& settings, std::ostream& out,
-               std::ostream& err) {
+void printJson(FileReport const& file, ScanSettings const& settings, FindingsView const& view,
+               std::ostream& out, std::ostream& err) {
   using nlohmann::json;
   // Message text is UTF-8 by construction, but file names need not be:
   // replace what is not, rather than fail the whole line.
@@ -72,8 +82,8 @@ void printJson(FileReport const& file, ScanSettings const& settings, std::ostrea
     j["file"] = file.path;
     j["message"] = m.id;
     j["message_id"] = m.messageId;
-    j["from"] = m.from;
-    j["subject"] = m.subject;
+    j["from"] = shown(m.from, view.showValues);
+    j["subject"] = shown(m.subject, view.showValues);
     j["not_mail"] = m.notMail;
     j["parts"] = json::array();
     for (PartSummary const& p : m.parts)
@@ -98,6 +108,7 @@ void printJson(FileReport const& file, ScanSettings const& settings, std::ostrea
                               {"reached", r.reached},
                               {"score_record", r.scoreRecord},
                               {"match_record", r.matchRecord}});
+      if (view.list) j["results"].back()["findings"] = findingsJson(r, view.showValues);
     }
     out << dump(j) << "\n";
   }

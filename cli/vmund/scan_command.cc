@@ -31,6 +31,9 @@ struct ScanArgs {
   bool verbose = false;
   bool quiet = false;
   std::string log;  // --log FILE, "" when not given
+  bool findings = false;    // --findings
+  bool noFindings = false;  // --no-findings
+  bool showValues = false;
   unsigned jobs = 1;
   double timeout = 10;
   double maxSizeMb = 64;
@@ -94,13 +97,21 @@ void runScan(ScanArgs const& a, Context& ctx) {
   TeeStream out(ctx.out, a.log.empty() ? nullptr : &logFile);
   TeeStream err(ctx.err, a.log.empty() ? nullptr : &logFile);
   ScanSummary summary;
+  FindingsView view;
+  // Listed by default where the user asked for detail; the plain summary
+  // names the kinds only.
+  view.list = a.findings || (!a.noFindings && (a.json || a.verbose));
+  view.showValues = a.showValues;
+  if (a.showValues)
+    err << "vmund scan: warning: --show-values prints matched values whole: this output "
+           "now holds sensitive data\n";
   session.run(a.paths, [&](FileReport const& f) {
     summary.add(f);
     FileReport const& shown = a.quiet ? onlyReached(f) : f;
     if (a.json)
-      printJson(shown, session.settings(), out, err);
+      printJson(shown, session.settings(), view, out, err);
     else
-      printText(shown, session.settings(), a.verbose, out, err);
+      printText(shown, session.settings(), a.verbose, view, out, err);
     out.flush();
   });
   if (!a.quiet && a.json) summary.printJson(out);
@@ -163,7 +174,15 @@ void addScanCommand(CLI::App& app, Context& ctx) {
   scan->add_flag("--json", args->json, "One JSON object per message instead of text");
   scan->add_flag("-v,--verbose", args->verbose,
                  "Also list each message's parts (attachment texts labelled with their "
-                 "container path) and the parts not read, with why");
+                 "container path), the parts not read, with why, and the findings");
+  CLI::Option* findings = scan->add_flag(
+      "--findings", args->findings,
+      "List every match that counted (what, which part, line and column, the value masked); "
+      "the default with -v and --json, where --no-findings leaves the list out");
+  scan->add_flag("--no-findings", args->noFindings, "Do not list findings")->excludes(findings);
+  scan->add_flag("--show-values", args->showValues,
+                 "Show matched values whole instead of masked (the output then holds "
+                 "sensitive data; a warning says so on standard error)");
   scan->add_flag("-q,--quiet", args->quiet,
                  "Print only messages that reached a threshold, and errors; no summary");
   scan->add_option("--log", args->log, "Also append the report and the errors to FILE")

@@ -182,8 +182,9 @@ FileReport ScanSession::scanFile(std::string const& path, std::vector<ScannerRef
     if (&m != &read.messages.front()) deadline.arm();
     for (ScannerRef& scanner : scanners) {
       ScanResult r;
-      r.score =
-          scanner->scan(&m.area, settings_.threshold, &deadline, r.matchRecord, r.scoreRecord);
+      r.score = scanMessage(*scanner.get(), m.area, settings_.threshold, &deadline,
+                            r.matchRecord, r.scoreRecord,
+                            settings_.findings ? &r.findings : nullptr, &r.findingsDropped);
       r.reached = r.score >= settings_.threshold;
       mr.results.push_back(std::move(r));
     }

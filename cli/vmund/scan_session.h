@@ -15,6 +15,9 @@
 #include "host/extraction.h"
 #include "host/scanner_load.h"
 #include "host/scanner_request.h"
+#include "host/message_findings.h"
+#include "vessamund/VmundRefcounted"
+#include "vessamund/scanner.h"
 
 namespace vmund {
 
@@ -29,6 +32,7 @@ struct ScanSettings {
   uint64_t maxBytes = 64ull << 20;           // larger inputs are refused
   bool progress = false;                     // progress line on `err`
   ExtractLimits extract;                     // reading archives and documents in attachments
+  bool findings = true;                      // collect each scan's findings
 };
 
 struct ScanResult {
@@ -36,6 +40,8 @@ struct ScanResult {
   bool reached = false;  // score >= threshold
   std::string scoreRecord;
   std::string matchRecord;
+  std::vector<MessageFinding> findings;  // when ScanSettings::findings
+  unsigned long findingsDropped = 0;     // counted matches past the findings list
 };
 
 struct PartSummary {

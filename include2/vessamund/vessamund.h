@@ -9,6 +9,7 @@
 #include "vessamund/dictionary_item.h"
 #include "vessamund/exception.h"
 #include "vessamund/factory.h"
+#include "vessamund/findings.h"
 #include "vessamund/host_block.h"
 #include "vessamund/match_logger.h"
 #include "vessamund/predefined_items.h"

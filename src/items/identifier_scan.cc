@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "items/finding_hook.h"
+#include "items/predefined_patterns.h"
 #include "scan/item_scan.h"
 
 namespace Vessamund {
@@ -106,6 +108,12 @@ unsigned long scanIdentifiers(DictionaryItemImpl const& item, DScanAreaImpl* are
     }
     longRunCursor = hints->table->cursor(hints->longBlankRun);
   }
+  // The identifier itself, without the context characters around it, is
+  // group 4 of the built-in expressions' frame; the ISIN expression has a
+  // layout of its own with the identifier first.
+  int const identifierGroup = expressions == &isin_expr ? 1 : 4;
+  CountedCandidates counted(validator, FindingHook::current(), identifierGroup);
+  Regex::Re_Validator* const checker = counted.active();
   return scanItemPartsAt(
       item, area, budget, /*skipAfterHit=*/true,
       [&](DScanAreaPart const& part, unsigned long wanted, uint32_t ordinal) -> unsigned long {
@@ -117,7 +125,7 @@ unsigned long scanIdentifiers(DictionaryItemImpl const& item, DScanAreaImpl* are
         for (unsigned int i = 0; i < count && found < wanted; ++i) {
           Regex::ExpressionImpl const& e = *expressions[i].get();
           if (hints == nullptr || i >= kMaxExpressions) {
-            found += e.matches(part.text, part.length, wanted - found, 0, &validator,
+            found += e.matches(part.text, part.length, wanted - found, 0, checker,
                                kMatchLimit, nullptr);
             continue;
           }
@@ -128,11 +136,11 @@ unsigned long scanIdentifiers(DictionaryItemImpl const& item, DScanAreaImpl* are
               joinRanges(own, ownCount, longRuns, hints->table->joinBuffer());
           if (joined.state == PartCandidates::kNone) continue;
           if (joined.state == PartCandidates::kUnknown) {
-            found += e.matches(part.text, part.length, wanted - found, 0, &validator,
+            found += e.matches(part.text, part.length, wanted - found, 0, checker,
                                kMatchLimit, nullptr);
           } else {
             found += e.matchesIn(part.text, part.length, wanted - found,
-                                 joined.ranges->data(), joined.ranges->size(), &validator,
+                                 joined.ranges->data(), joined.ranges->size(), checker,
                                  kMatchLimit);
           }
         }

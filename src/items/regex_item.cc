@@ -5,6 +5,7 @@
 #include <string>
 
 #include "items/convert_pattern.h"
+#include "items/finding_hook.h"
 #include "items/hinted_scan.h"
 #include "scan/item_scan.h"
 #include "vessamund/validators.h"
@@ -71,14 +72,16 @@ namespace internal {
 
 unsigned long scanRegex(DictionaryRegex const& item, DScanAreaImpl* area, unsigned long budget,
                         DictionaryMatchLogger& logger, CandidateTable::Cursor* hints) {
-  Regex::Re_Logger validator(logger);
+  Regex::Re_Logger logging(logger);
+  CountedCandidates counted(logging, FindingHook::current(), /*group=*/0);
+  Regex::Re_Validator* const validator = counted.active();
   return scanItemPartsAt(
       item, area, budget, /*skipAfterHit=*/true,
       [&](DScanAreaPart const& part, unsigned long wanted, uint32_t ordinal) -> unsigned long {
         // Without a match in the part the engine finds nothing, whatever
         // else happens in its search (a match limit met, say).
         if (hints != nullptr && hints->at(ordinal).state == PartCandidates::kNone) return 0;
-        return item.expression.matches(part.text, part.length, wanted, 0, &validator,
+        return item.expression.matches(part.text, part.length, wanted, 0, validator,
                                        kMatchLimit, nullptr);
       });
 }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "items/finding_hook.h"
 #include "items/hinted_scan.h"
 #include "items/wildcard_match.h"
 #include "scan/item_scan.h"
@@ -30,6 +31,7 @@ unsigned long scanWildcard(DictionaryItemImpl const& item, DScanAreaImpl* area,
                            unsigned long budget, DictionaryMatchLogger& logger,
                            CandidateTable::Cursor* hints) {
   char const* const identifier = item.pattern.c_str();
+  FindingHook* const findings = FindingHook::current();
   return scanItemPartsAt(
       item, area, budget, /*skipAfterHit=*/false,
       [&](DScanAreaPart const& part, unsigned long wanted, uint32_t ordinal) -> unsigned long {
@@ -47,6 +49,7 @@ unsigned long scanWildcard(DictionaryItemImpl const& item, DScanAreaImpl* area,
           if (after == nullptr) break;
           ++count;
           logger.log(identifier, start, static_cast<uint32_t>(after - start));
+          if (findings != nullptr) findings->counted(start, static_cast<uint32_t>(after - start), 1);
           cursor = after;
         }
         return count;

@@ -1,5 +1,6 @@
 // Several dictionaries scanned as one: every member against the full
 // threshold, and only the best member's records reported.
+#include "scan/finding_recorder.h"
 #include "vessamund/scanner.h"
 
 namespace Vessamund {
@@ -22,7 +23,14 @@ unsigned long GroupDictionaryScanner::scan(DScanAreaImpl* area, unsigned long bu
   unsigned long best = 0;
   std::string bestMatchLog;
   std::string bestScoreList;
+  // Only the winner's findings stay: each member's are taken back when it
+  // does not win, and the earlier winner's when it does.
+  using Findings = internal::FindingListAccess;
+  FindingList* const findings = Findings::active();
+  Findings::Mark const groupStart = findings != nullptr ? Findings::mark(*findings) : Findings::Mark{};
   for (auto const& member : scanners) {
+    Findings::Mark const memberStart =
+        findings != nullptr ? Findings::mark(*findings) : Findings::Mark{};
     // Fresh strings: each member gets the whole match-text capacity and
     // writes its score record without a leading ";".
     std::string memberMatchLog;
@@ -33,6 +41,9 @@ unsigned long GroupDictionaryScanner::scan(DScanAreaImpl* area, unsigned long bu
       best = score;
       bestMatchLog.swap(memberMatchLog);
       bestScoreList.swap(memberScoreList);
+      if (findings != nullptr) Findings::cut(*findings, groupStart, memberStart);
+    } else if (findings != nullptr) {
+      Findings::rewind(*findings, memberStart);
     }
     if (progress != nullptr && progress->expired()) break;
     if (best >= budget) break;

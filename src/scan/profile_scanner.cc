@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "scan/finding_recorder.h"
 #include "scan/poll_timer.h"
 #include "scan/profile_scan_access.h"
 #include "scan/scan_plan.h"
@@ -104,16 +105,20 @@ unsigned long ProfileDictionaryScanner::scanWith(DScanAreaImpl* area, unsigned l
     DPMatchLogger logger(matchText, capacity);
 
     if (budget != 0 && !items.empty()) {
+      // Inert unless the thread asked for findings: then the items walk the
+      // area through it, so that it knows the part of every match.
+      internal::FindingRecorder findings(name, area);
       // The same items in the same order either way; the plan only spares
       // them parts where they cannot match.
-      internal::PlannedScan run(planned ? plan() : nullptr, area);
+      internal::PlannedScan run(planned ? plan() : nullptr, findings.area());
       if (run.active() && progress == nullptr) {
         // Without polling, only the items the pass did not rule out are
         // asked, in their order; the others would count nothing and log
         // nothing.
         for (uint32_t index : run.askedItems()) {
-          unsigned long const score =
-              run.scanItem(index, *run.item(index).operator->(), budget - total, logger);
+          DictionaryItemImpl& item = *run.item(index).operator->();
+          findings.beginItem(index, item);
+          unsigned long const score = run.scanItem(index, item, budget - total, logger);
           total = score > ULONG_MAX - total ? ULONG_MAX : total + score;
           if (total >= budget) break;
         }
@@ -133,6 +138,7 @@ unsigned long ProfileDictionaryScanner::scanWith(DScanAreaImpl* area, unsigned l
             ++index;
             continue;
           }
+          findings.beginItem(index, *item.operator->());
           unsigned long const score =
               run.scanItem(index++, *item.operator->(), budget - total, logger);
           // Only a budget near ULONG_MAX lets scores get this far; saturate

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <iterator>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <stdexcept>
@@ -181,7 +182,9 @@ TEST_F(VmundCommand, ExitStatusFollowsThresholdsAndErrors) {
 TEST(VmundSummary, CountsAndExitStatus) {
   vmund::MessageReport timedOut, reached;
   timedOut.timedOut = true;
-  reached.results.push_back({20, true, "", ""});
+  reached.results.emplace_back();
+  reached.results.back().score = 20;
+  reached.results.back().reached = true;
   struct Row {
     std::vector<vmund::FileReport> files;
     int status;
@@ -217,7 +220,8 @@ TEST_F(VmundCommand, ReportsScoresAndRecordsPerMessageAndScanner) {
                              "  Message-ID <badge-2@example.com>  From Lena Brandt "
                              "<l.brandt@example.com>  Subject Confidential: salary review\n"
                              "  dictionary Conf  score    20 / 20  REACHED\n"
-                             "      score record  Conf:20\n";
+                             "      score record  Conf:20\n"
+                             "      matched       confidential=2\n";
   EXPECT_EQ(r.out, kSamples +
                        "/06-thread.mbox#1\n"
                        "  Message-ID <badge-1@example.org>  From Mira Halvorsen "
@@ -258,6 +262,64 @@ TEST_F(VmundCommand, JsonHasOneObjectPerMessageAndPerBadInput) {
   EXPECT_EQ(result["score"], 20);
   EXPECT_EQ(result["reached"], false);
   EXPECT_EQ(result["score_record"], "Conf:20");
+}
+
+// The findings view: listed with -v and --json, masked unless asked, and
+// whole values only with a warning.
+TEST_F(VmundCommand, FindingsAreListedWhereDetailIsAskedForAndMasked) {
+  ASSERT_EQ(vmund({"dict", "add", "--db-dir", dir_, "Conf", "", "--type", "creditcard"}).status, 0);
+  std::string const mail = dir_ + "/card.eml";
+  writeFile(mail, "From: a@example.org\nSubject: order\n\nconfidential\ncard: 4111 1111 1111 1111\n");
+  Outcome plain = scan({"-d", "Conf", mail});
+  EXPECT_TRUE(has(plain.out, "matched       confidential=1, creditcard=1\n")) << plain.out;
+  EXPECT_FALSE(has(plain.out, "line 2")) << "no list in the plain summary";
+  EXPECT_FALSE(has(plain.out, "match record")) << "kinds, not raw expressions";
+
+  Outcome verbose = scan({"-v", "-d", "Conf", mail});
+  EXPECT_TRUE(has(verbose.out, "        creditcard  body text/plain  line 2, column 7  "
+                               "**** **** **** 1111\n")) << verbose.out;
+  EXPECT_TRUE(has(verbose.out, "        confidential  body text/plain  line 1, column 1  "
+                               "confidential\n")) << verbose.out;
+  EXPECT_EQ(scan({"-v", "--no-findings", "-d", "Conf", mail}).out.find("column"),
+            std::string::npos);
+  EXPECT_FALSE(has(verbose.err, "warning")) << verbose.err;
+
+  Outcome json = scan({"--json", "-d", "Conf", mail});
+  nlohmann::json const f =
+      nlohmann::json::parse(json.out.substr(0, json.out.find('\n')))["results"][0]["findings"][1];
+  EXPECT_EQ(f["kind"], "creditcard");
+  EXPECT_EQ(f["pattern_type"], 258);
+  EXPECT_EQ(f["offset"], 19);
+  EXPECT_EQ(f["length"], 19);
+  EXPECT_EQ(f["line"], 2);
+  EXPECT_EQ(f["value"], "**** **** **** 1111");
+  EXPECT_EQ(f["masked"], true);
+
+  Outcome shown = scan({"--json", "--show-values", "-d", "Conf", mail});
+  EXPECT_TRUE(has(shown.out, "\"4111 1111 1111 1111\"")) << shown.out;
+  EXPECT_TRUE(has(shown.err, "sensitive data")) << shown.err;
+}
+
+// vmund redact: the copy, its summary, and inputs it refuses.
+TEST_F(VmundCommand, RedactMasksAndRefusesWhatIsNotOneMessage) {
+  std::string const mail = dir_ + "/card.eml";
+  writeFile(mail, "From: a@example.org\nSubject: ssn 123-45-6789\n\ncard: 4111 1111 1111 1111\n");
+  Outcome r = vmund({"redact", mail, dir_ + "/out.eml"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "masked: ussn=1 in header; creditcard=1 in body\n");
+  std::ifstream in(dir_ + "/out.eml");
+  std::string const copy((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_TRUE(has(copy, "Subject: ssn ***-**-6789\n")) << copy;
+  EXPECT_TRUE(has(copy, "card: **** **** **** 1111\n")) << copy;
+
+  Outcome toStdout = vmund({"redact", mail, "-"});
+  EXPECT_TRUE(has(toStdout.out, "card: **** **** **** 1111")) << toStdout.out;
+  EXPECT_TRUE(has(toStdout.err, "masked: ")) << "the summary keeps out of the message";
+
+  EXPECT_EQ(vmund({"redact", kSamples + "/06-thread.mbox", dir_ + "/x.eml"}).status, 2);
+  Outcome missing = vmund({"redact", dir_ + "/missing.eml", dir_ + "/x.eml"});
+  EXPECT_EQ(missing.status, 2);
+  EXPECT_TRUE(has(missing.err, "cannot open")) << missing.err;
 }
 
 TEST_F(VmundCommand, BadInputsAreReportedAndTheRestIsScanned) {

@@ -32,6 +32,7 @@ TEST(MilterConfig, ReadsSettingsAndRulesInOrder) {
       "max-size    512K\n"
       "time-budget 2.5\n"
       "log         syslog\n"
+      "findings-header yes\n"
       "\n"
       "dictionary PII threshold 20 action reject reply \"554 5.7.0 No cards, \\\"please\\\"\"\n"
       "group      Finance threshold 50 action quarantine\n"
@@ -46,6 +47,8 @@ TEST(MilterConfig, ReadsSettingsAndRulesInOrder) {
   EXPECT_EQ(c.maxSize, 512u * 1024);
   EXPECT_EQ(c.timeBudget.count(), 2500);
   EXPECT_TRUE(c.syslog);
+  EXPECT_TRUE(c.findingsHeader);
+  EXPECT_FALSE(Config().findingsHeader) << "off unless asked for";
   ASSERT_EQ(c.rules.size(), 4u);
 
   Rule const& pii = c.rules[0];
@@ -55,7 +58,7 @@ TEST(MilterConfig, ReadsSettingsAndRulesInOrder) {
   EXPECT_EQ(pii.reply.code, "554");
   EXPECT_EQ(pii.reply.status, "5.7.0");
   EXPECT_EQ(pii.reply.text, "No cards, \"please\"");
-  EXPECT_EQ(pii.line, 9);
+  EXPECT_EQ(pii.line, 10);
 
   EXPECT_EQ(c.rules[1].scanner.source, vmund::ScannerRequest::kGroup);
   EXPECT_EQ(c.rules[1].action, Action::kQuarantine);
@@ -87,6 +90,7 @@ TEST(MilterConfig, ReportsEachMistakeWithItsLine) {
       {"time-budget soon", "time-budget"},
       {"time-budget 1e3", "time-budget"},
       {"log journal", "syslog or stderr"},
+      {"findings-header on", "yes or no"},
       {"reject-reply \"451 4.7.1 Later\"", "5xx code"},
       {"tempfail-reply \"550 5.7.1 No\"", "4xx code"},
       {"reject-reply \"550 4.7.1 Mixed\"", "enhanced status code"},

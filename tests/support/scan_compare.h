@@ -10,6 +10,7 @@
 
 #include "scan/profile_scan_access.h"
 #include "scan/scan_plan.h"
+#include "vessamund/findings.h"
 #include "vessamund/scanner.h"
 
 namespace vmund_test {
@@ -62,6 +63,17 @@ struct ScanOutcome {
   std::string scoreList;
 };
 
+// Findings in a form that compares and prints: one line each.
+inline std::string describeFindings(Vessamund::FindingList const& list) {
+  std::ostringstream out;
+  for (Vessamund::Finding const& f : list) {
+    out << f.dictionary << " item " << f.item << " type " << f.patternType << " part " << f.part
+        << " @" << f.offset << "+" << f.length << "\n";
+  }
+  if (list.dropped() != 0) out << list.dropped() << " dropped\n";
+  return out.str();
+}
+
 // A progress callback that polls before every item and counts the polls.
 class CountingProgress : public Vessamund::ProgressCb {
  public:
@@ -87,18 +99,50 @@ inline ScanOutcome scanProfile(Vessamund::ProfileDictionaryScanner& scanner,
   return o;
 }
 
+// The same scan with findings asked for: its outcome, which must equal the
+// scan without them, and the findings it gave.
+inline ScanOutcome scanWithFindings(Vessamund::ProfileDictionaryScanner& scanner,
+                                    Vessamund::DScanAreaImpl& area, unsigned long budget,
+                                    bool planned, std::string const& matchLog,
+                                    Vessamund::ProgressCb* progress, std::string& findings) {
+  Vessamund::FindingList list(1 << 14);
+  Vessamund::FindingScope asking(list);
+  ScanOutcome o = scanProfile(scanner, area, budget, planned, matchLog, "", progress);
+  findings = describeFindings(list);
+  return o;
+}
+
+inline bool operator==(ScanOutcome const& a, ScanOutcome const& b) {
+  return a.score == b.score && a.matchLog == b.matchLog && a.scoreList == b.scoreList;
+}
+
 // Both whole scans, without a progress callback and with one that polls
 // before every item; "" when they agree (the polls included), else both
-// outcomes.
+// outcomes. Each is also run with findings asked for: its outcome must be
+// the one without, and the findings of both ways must be the same.
 inline std::string compareScans(Vessamund::ProfileDictionaryScanner& scanner,
                                 Vessamund::DScanAreaImpl& area, unsigned long budget,
                                 std::string const& matchLog = "") {
   for (bool polled : {false, true}) {
-    CountingProgress pa, pb;
+    CountingProgress pa, pb, pc, pd;
     ScanOutcome const a =
         scanProfile(scanner, area, budget, true, matchLog, "", polled ? &pa : nullptr);
     ScanOutcome const b =
         scanProfile(scanner, area, budget, false, matchLog, "", polled ? &pb : nullptr);
+    std::string fa, fb;
+    ScanOutcome const c =
+        scanWithFindings(scanner, area, budget, true, matchLog, polled ? &pc : nullptr, fa);
+    ScanOutcome const d =
+        scanWithFindings(scanner, area, budget, false, matchLog, polled ? &pd : nullptr, fb);
+    if (!(c == a) || !(d == b) || pc.polls != pa.polls || pd.polls != pb.polls) {
+      return "budget " + std::to_string(budget) + (polled ? ", polled" : "") +
+             ": asking for findings changed the scan: " + c.scoreList + " " + c.matchLog +
+             " / " + d.scoreList + " " + d.matchLog;
+    }
+    if (fa != fb) {
+      return "budget " + std::to_string(budget) + (polled ? ", polled" : "") +
+             ": findings differ\n planned:\n" + fa + " reference:\n" + fb;
+    }
     if (a.score == b.score && a.matchLog == b.matchLog && a.scoreList == b.scoreList &&
         pa.polls == pb.polls) {
       continue;
