@@ -1,24 +1,20 @@
-// One finding as the Python module reports it: what matched and where.
+// One finding as the Python module reports it: what matched and where, with
+// the value as it may be shown.
 #ifndef VMUND_PYTHON_NATIVE_FINDING_RECORD_H_
 #define VMUND_PYTHON_NATIVE_FINDING_RECORD_H_
 
-#include <cstddef>
 #include <string>
+
+#include "host/message_findings.h"
 
 namespace vmund {
 namespace python {
 
-// Offsets count code points of the part's text, as Python's str does, so
-// that part_text[start:end] is the match.
+// The host's finding, and its value masked unless it is the
+// administrator's own word or wildcard (`vmund scan --json` shows the same).
 struct FindingRecord {
-  std::string dictionary;  // the dictionary whose item matched
-  size_t item = 0;         // index of that item in its dictionary
-  std::string kind;        // identifier kind or pattern type name
-  size_t part = 0;         // index of the part in the message
-  std::string partLabel;
-  size_t start = 0;  // code points
-  size_t end = 0;    // code points, one past the match
-  std::string masked;  // the matched value with its identifying characters masked
+  MessageFinding finding;
+  std::string shown;  // shownValue(finding)
 };
 
 }  // namespace python

@@ -13,7 +13,9 @@
 #include "admin/schema_sql.h"
 #include "host/config_database.h"
 #include "host/deadline.h"
+#include "host/identifier_masking.h"
 #include "host/isolated_extractor.h"
+#include "host/message_findings.h"
 #include "host/message_area.h"
 #include "host/mime_reader.h"
 #include "host/scanner_load.h"
@@ -144,11 +146,18 @@ MessageOutcome LoadedPolicy::scanArea(MessageArea& area, DeadlineProgress& deadl
   }
   for (auto const& s : area.skipped())
     out.skipped.push_back({s.label, s.mimeType, s.reason, s.unscannable});
+  std::vector<MessageFinding> found;
   for (ScannerRef const& scanner : scanners_) {
     ScannerOutcome r;
-    r.score = scanner->scan(&area, definition_.threshold, &deadline, r.matchRecord,
-                            r.scoreRecord);
+    found.clear();
+    r.score = scanMessage(*scanner.get(), area, definition_.threshold, &deadline, r.matchRecord,
+                          r.scoreRecord, &found, &r.findingsDropped);
     r.reached = r.score >= definition_.threshold;
+    r.findingsReported = true;
+    for (MessageFinding& f : found) {
+      std::string shown = shownValue(f);
+      r.findings.push_back({std::move(f), std::move(shown)});
+    }
     out.results.push_back(std::move(r));
   }
   out.timedOut = deadline.timedOut();
@@ -168,8 +177,9 @@ std::vector<MessageOutcome> LoadedPolicy::scanMail(std::string const& bytes,
     o.id = m.id;
     o.offset = m.offset;
     o.messageId = std::move(m.messageId);
-    o.from = std::move(m.from);
-    o.subject = std::move(m.subject);
+    // Shown to people: identifiers masked, as `vmund scan` shows them.
+    o.from = maskIdentifiers(m.from);
+    o.subject = maskIdentifiers(m.subject);
     o.notMail = m.notMail;
     out.push_back(std::move(o));
   }

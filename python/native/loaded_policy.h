@@ -43,10 +43,13 @@ struct ScannerOutcome {
   bool reached = false;  // score >= the policy's threshold
   std::string scoreRecord;
   std::string matchRecord;
-  // What matched and where; `findingsReported` stays false while the library
-  // gives no findings, so that "none reported" never reads as "none found".
+  // What matched and where. `findingsReported` is false only where no
+  // findings were asked for, so that "none reported" never reads as "none
+  // found"; `findingsDropped` counts matches past the per-scan list's
+  // capacity.
   bool findingsReported = false;
   std::vector<FindingRecord> findings;
+  unsigned long findingsDropped = 0;
 };
 
 struct SkippedInfo {
@@ -70,7 +73,9 @@ struct MessageOutcome {
   bool timedOut = false;
   std::vector<ScannerOutcome> results;  // one per scanner, in definition order
   std::string headers;  // the decoded header block ("Name: value" lines), "" if none
-  std::string messageId, from, subject;  // as `vmund scan --json` reports them
+  // As `vmund scan --json` reports them: From and Subject with identifiers
+  // masked.
+  std::string messageId, from, subject;
   bool notMail = false;  // not mail: the input was scanned whole as text
 };
 

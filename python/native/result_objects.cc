@@ -27,6 +27,7 @@ struct ScannerResult {
   std::string scoreRecord;
   std::string matchRecord;
   py::object findings;
+  unsigned long findingsDropped;
 };
 
 struct MessageResult {
@@ -41,16 +42,25 @@ struct MessageResult {
   bool notMail;
 };
 
-py::dict findingDict(FindingRecord const& f) {
+// The object `vmund scan --json` writes for a finding.
+py::dict findingDict(FindingRecord const& r) {
+  MessageFinding const& f = r.finding;
   py::dict d;
   d["dictionary"] = f.dictionary;
   d["item"] = f.item;
   d["kind"] = f.kind;
+  d["pattern_type"] = f.patternType;
   d["part"] = f.part;
-  d["part_label"] = f.partLabel;
-  d["start"] = f.start;
-  d["end"] = f.end;
-  d["masked"] = f.masked;
+  d["area"] = partKindName(f.partKind);
+  d["label"] = f.label;
+  d["line"] = f.line;
+  d["column"] = f.column;
+  d["offset"] = f.offset;
+  d["length"] = f.length;
+  d["code_point_offset"] = f.codePointOffset;
+  d["code_point_length"] = f.codePointLength;
+  d["value"] = r.shown;
+  d["masked"] = f.sensitive();
   return d;
 }
 
@@ -93,6 +103,11 @@ py::dict toDict(MessageResult const& m) {
     rd["reached"] = r.reached;
     rd["score_record"] = r.scoreRecord;
     rd["match_record"] = r.matchRecord;
+    if (!r.findings.is_none()) {
+      py::list found;
+      for (py::handle f : r.findings) found.append(findingDict(f.cast<FindingRecord const&>()));
+      rd["findings"] = found;
+    }
     results.append(rd);
   }
   d["results"] = results;
@@ -122,7 +137,7 @@ py::object toPython(MessageOutcome outcome, PolicyDefinition const& definition) 
     ScannerRequest const& spec = definition.scanners[i];
     m.results.push_back({spec.name, sourceName(spec), definition.threshold, r.score, r.reached,
                          std::move(r.scoreRecord), std::move(r.matchRecord),
-                         findingsToPython(r)});
+                         findingsToPython(r), r.findingsDropped});
   }
   m.headers = std::move(outcome.headers);
   m.messageId = std::move(outcome.messageId);
@@ -152,18 +167,32 @@ void bindResultObjects(py::module_& m) {
       });
 
   py::class_<FindingRecord>(m, "Finding", R"doc(
-One match: which item of which dictionary, what kind of identifier, in which
-part, where (start and end count code points of the part's text, as Python
-strings do), and the matched value masked.)doc")
-      .def_readonly("dictionary", &FindingRecord::dictionary)
-      .def_readonly("item", &FindingRecord::item)
-      .def_readonly("kind", &FindingRecord::kind)
-      .def_readonly("part", &FindingRecord::part)
-      .def_readonly("part_label", &FindingRecord::partLabel)
-      .def_readonly("start", &FindingRecord::start)
-      .def_readonly("end", &FindingRecord::end)
-      .def_readonly("masked", &FindingRecord::masked)
-      .def("to_dict", &findingDict);
+One match: which item of which dictionary matched (kind: a detector's name,
+the word or wildcard, or "expression N"), in which part, where (start and end
+count code points of the part's text, as Python strings do; offset and length
+count its UTF-8 bytes), and the value, masked unless it is the
+administrator's own word or wildcard.)doc")
+      .def_property_readonly("dictionary", [](FindingRecord const& r) { return r.finding.dictionary; })
+      .def_property_readonly("item", [](FindingRecord const& r) { return r.finding.item; })
+      .def_property_readonly("kind", [](FindingRecord const& r) { return r.finding.kind; })
+      .def_property_readonly("pattern_type", [](FindingRecord const& r) { return r.finding.patternType; })
+      .def_property_readonly("part", [](FindingRecord const& r) { return r.finding.part; })
+      .def_property_readonly("area", [](FindingRecord const& r) { return std::string(partKindName(r.finding.partKind)); })
+      .def_property_readonly("label", [](FindingRecord const& r) { return r.finding.label; })
+      .def_property_readonly("line", [](FindingRecord const& r) { return r.finding.line; })
+      .def_property_readonly("column", [](FindingRecord const& r) { return r.finding.column; })
+      .def_property_readonly("offset", [](FindingRecord const& r) { return r.finding.offset; })
+      .def_property_readonly("length", [](FindingRecord const& r) { return r.finding.length; })
+      .def_property_readonly("start", [](FindingRecord const& r) { return r.finding.codePointOffset; })
+      .def_property_readonly("end", [](FindingRecord const& r) {
+        return r.finding.codePointOffset + r.finding.codePointLength;
+      })
+      .def_property_readonly("value", [](FindingRecord const& r) { return r.shown; })
+      .def_property_readonly("masked", [](FindingRecord const& r) { return r.finding.sensitive(); })
+      .def("to_dict", &findingDict, "The object `vmund scan --json` writes for this finding.")
+      .def("__repr__", [](FindingRecord const& r) {
+        return "<Finding " + r.finding.kind + " " + r.shown + " in " + r.finding.label + ">";
+      });
 
   py::class_<ScannerResult>(m, "ScannerResult", "What one scanner found in one message.")
       .def_readonly("scanner", &ScannerResult::scanner, "The dictionary, group or template name.")
@@ -173,8 +202,9 @@ strings do), and the matched value masked.)doc")
       .def_readonly("reached", &ScannerResult::reached, "score >= threshold.")
       .def_readonly("score_record", &ScannerResult::scoreRecord, "The library's score record.")
       .def_readonly("match_record", &ScannerResult::matchRecord, "The library's match record.")
-      .def_readonly("findings", &ScannerResult::findings,
-                    "Findings (list of Finding), or None when the library reports none.")
+      .def_readonly("findings", &ScannerResult::findings, "What matched and where (Finding).")
+      .def_readonly("findings_dropped", &ScannerResult::findingsDropped,
+                    "Matches past the capacity of the scan's findings list.")
       .def("__repr__", [](ScannerResult const& r) {
         return "<ScannerResult " + r.source + " " + r.scanner + " score=" +
                std::to_string(r.score) + (r.reached ? " reached>" : ">");
@@ -190,8 +220,8 @@ strings do), and the matched value masked.)doc")
                     "The time budget cut a scan short: scores are partial.")
       .def_readonly("results", &MessageResult::results, "One per scanner, in the policy's order.")
       .def_readonly("message_id", &MessageResult::messageId, "Message-ID without <>, or \"\".")
-      .def_readonly("from_", &MessageResult::from, "From: as written (decoded), or \"\".")
-      .def_readonly("subject", &MessageResult::subject, "Subject: (decoded), or \"\".")
+      .def_readonly("from_", &MessageResult::from, "From: (decoded, identifiers masked), or \"\".")
+      .def_readonly("subject", &MessageResult::subject, "Subject: (decoded, identifiers masked), or \"\".")
       .def_readonly("not_mail", &MessageResult::notMail,
                     "The input was not mail and was scanned whole as one body part.")
       .def_readonly("headers", &MessageResult::headers,

@@ -33,12 +33,19 @@ class Skipped:
 class Finding:
     dictionary: str
     item: int
-    kind: str
+    kind: str  # a detector's name, the word or wildcard, or "expression N"
+    pattern_type: int
     part: int
-    part_label: str
-    start: int  # code points of the part's text
+    area: str
+    label: str
+    line: int
+    column: int
+    offset: int  # UTF-8 bytes into the part's text
+    length: int
+    start: int  # code points into the part's text, as Python counts them
     end: int
-    masked: str
+    value: str  # masked unless the administrator's own word or wildcard
+    masked: bool
     def to_dict(self) -> dict: ...
 
 
@@ -50,7 +57,8 @@ class ScannerResult:
     reached: bool
     score_record: str
     match_record: str
-    findings: Optional[List[Finding]]  # None: the library reports no findings
+    findings: List[Finding]
+    findings_dropped: int
 
 
 class MessageResult:

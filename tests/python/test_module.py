@@ -46,7 +46,13 @@ def test_scan_text_applies_area_masks(vessamund_module):
         {"W": [{"pattern": "secret", "weight": 7, "area": "header"}]}, threshold=7)
     assert [r.score for r in p.scan_text("a secret").results] == [0]
     header = p.scan_text("Subject: a secret", area="header").results[0]
-    assert (header.score, header.reached, header.findings) == (7, True, None)
+    assert (header.score, header.reached) == (7, True)
+    # Findings count code points as Python does.
+    p = vessamund_module.Policy.from_rows({"C": [{"type": "creditcard", "weight": 1}]})
+    text = "Zahlung für Müller: 4111 1111 1111 1111."
+    f = p.scan_text(text).results[0].findings
+    assert [(x.kind, x.value, text[x.start:x.end]) for x in f] == \
+        [("creditcard", "**** **** **** 1111", "4111 1111 1111 1111")]
 
 
 def test_scans_release_the_gil(policy, gen_corpus):

@@ -134,7 +134,7 @@ def build_report(path: str, top: int = 25) -> str:
     for score, message, rec in best[:top]:
         scores = ", ".join("%s %d%s" % (r["scanner"], r["score"], " (reached)" if r["reached"] else "")
                            for r in rec["results"])
-        found = "; ".join("%s %s in %s" % (f["kind"], f["masked"], f["part_label"])
+        found = "; ".join("%s %s in %s" % (f["kind"], f["value"], f["label"])
                           for r in rec["results"] for f in (r.get("findings") or []))
         rows.append((score, message, rec.get("month") or "", scores,
                      found or ("none reported" if not summary["findings_reported"] else "")))

@@ -64,8 +64,6 @@ def message_record(task: Task, result: "vessamund.MessageResult", number: Option
     if number is not None:
         rec["message"] = "%s#%d" % (task.name, number)
     rec["offset"] = task.start + result.offset
-    for out, r in zip(rec["results"], result.results):
-        out["findings"] = None if r.findings is None else [f.to_dict() for f in r.findings]
     rec.update(metadata(result.headers))
     return rec
 
