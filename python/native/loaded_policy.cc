@@ -153,7 +153,6 @@ MessageOutcome LoadedPolicy::scanArea(MessageArea& area, DeadlineProgress& deadl
     r.score = scanMessage(*scanner.get(), area, definition_.threshold, &deadline, r.matchRecord,
                           r.scoreRecord, &found, &r.findingsDropped);
     r.reached = r.score >= definition_.threshold;
-    r.findingsReported = true;
     for (MessageFinding& f : found) {
       std::string shown = shownValue(f);
       r.findings.push_back({std::move(f), std::move(shown)});

@@ -43,11 +43,8 @@ struct ScannerOutcome {
   bool reached = false;  // score >= the policy's threshold
   std::string scoreRecord;
   std::string matchRecord;
-  // What matched and where. `findingsReported` is false only where no
-  // findings were asked for, so that "none reported" never reads as "none
-  // found"; `findingsDropped` counts matches past the per-scan list's
-  // capacity.
-  bool findingsReported = false;
+  // What matched and where; `findingsDropped` counts matches past the
+  // per-scan list's capacity.
   std::vector<FindingRecord> findings;
   unsigned long findingsDropped = 0;
 };

@@ -103,11 +103,9 @@ py::dict toDict(MessageResult const& m) {
     rd["reached"] = r.reached;
     rd["score_record"] = r.scoreRecord;
     rd["match_record"] = r.matchRecord;
-    if (!r.findings.is_none()) {
-      py::list found;
-      for (py::handle f : r.findings) found.append(findingDict(f.cast<FindingRecord const&>()));
-      rd["findings"] = found;
-    }
+    py::list found;
+    for (py::handle f : r.findings) found.append(findingDict(f.cast<FindingRecord const&>()));
+    rd["findings"] = found;
     results.append(rd);
   }
   d["results"] = results;
@@ -117,7 +115,6 @@ py::dict toDict(MessageResult const& m) {
 }  // namespace
 
 py::object findingsToPython(ScannerOutcome const& outcome) {
-  if (!outcome.findingsReported) return py::none();
   py::list out;
   for (FindingRecord const& f : outcome.findings)
     out.append(py::cast(f));

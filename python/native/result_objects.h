@@ -17,9 +17,7 @@ void bindResultObjects(pybind11::module_& m);
 // Needs the GIL.
 pybind11::object toPython(MessageOutcome outcome, PolicyDefinition const& definition);
 
-// The findings of one scanner as a list of Finding objects, or None while
-// the library reports none (so that "not reported" never reads as "none
-// found"). Needs the GIL.
+// The findings of one scanner as a list of Finding objects. Needs the GIL.
 pybind11::object findingsToPython(ScannerOutcome const& outcome);
 
 }  // namespace python
