@@ -1,4 +1,5 @@
-// The pattern-type name table shared by CSV import/export and `vmund dict`.
+// Pattern-type names for CSV import/export and `vmund dict`, read from the
+// library's table of pattern kinds.
 #include "admin/pattern_types.h"
 
 #include <strings.h>
@@ -6,33 +7,29 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "pattern_kind.h"
+
 namespace vmund {
 namespace admin {
 namespace {
 
-struct TypeName {
-  uint16_t code;
-  char const* name;   // what export writes
-  char const* alias;  // the detector's fixed name, also accepted
-};
+using Vessamund::internal::PatternKind;
 
-TypeName const kNames[] = {
-    {1, "regex", "regexp"},        {2, "wildcard", nullptr},      {3, "word", "contain"},
-    {256, "cansin", "CANSIN"},     {257, "ussn", "USSSN"},        {258, "creditcard", "CC"},
-    {259, "aba", "ABARouting"},    {260, "cusip", nullptr},       {261, "isin", nullptr},
-    {262, "ukni", nullptr},        {263, "uknhs", nullptr},       {264, "usein", nullptr},
-    {265, "usdea", nullptr},       {266, "frcni", nullptr},       {267, "insee", nullptr},
-    {268, "depassport", "DEPSPT"}, {269, "iban", nullptr},        {270, "itin", nullptr},
-    {271, "uspassport", "USPSPT"}, {272, "frpassport", "FRPSPT"}, {273, "ukpassport", "UKPSPT"},
-};
+bool names(PatternKind const& kind, char const* text) {
+  for (char const* name : {kind.name, kind.label, kind.alias}) {
+    if (name != nullptr && strcasecmp(text, name) == 0) return true;
+  }
+  return false;
+}
 
 }  // namespace
 
 bool parsePatternType(std::string const& text, uint16_t& code) {
-  for (TypeName const& t : kNames) {
-    if (strcasecmp(text.c_str(), t.name) == 0 ||
-        (t.alias && strcasecmp(text.c_str(), t.alias) == 0)) {
-      code = t.code;
+  std::size_t count = 0;
+  PatternKind const* kinds = Vessamund::internal::patternKinds(&count);
+  for (std::size_t i = 0; i < count; ++i) {
+    if (names(kinds[i], text.c_str())) {
+      code = kinds[i].code;
       return true;
     }
   }
@@ -45,15 +42,16 @@ bool parsePatternType(std::string const& text, uint16_t& code) {
 }
 
 std::string patternTypeName(uint16_t code) {
-  for (TypeName const& t : kNames)
-    if (t.code == code) return t.name;
-  return std::to_string(code);
+  PatternKind const* kind = Vessamund::internal::findPatternKind(code);
+  return kind != nullptr ? kind->name : std::to_string(code);
 }
 
 std::vector<std::string> patternTypeNames() {
-  std::vector<std::string> names;
-  for (TypeName const& t : kNames) names.push_back(t.name);
-  return names;
+  std::size_t count = 0;
+  PatternKind const* kinds = Vessamund::internal::patternKinds(&count);
+  std::vector<std::string> out;
+  for (std::size_t i = 0; i < count; ++i) out.push_back(kinds[i].name);
+  return out;
 }
 
 }  // namespace admin

@@ -17,6 +17,7 @@
 
 #include "host/mime_reader.h"
 #include "policy_rows.h"
+#include "scan/reference_scanner.h"
 
 namespace {
 
@@ -76,10 +77,11 @@ void BM_EndToEnd(benchmark::State& state) {
     return;
   }
   bool const planned = state.range(1) != 0;
+  Vessamund::Ref<Vessamund::DictionaryScannerImpl> const reference =
+      Vessamund::internal::referenceScanner(planned ? nullptr : s);
+  if (!planned) s = reference.get();
   unsigned long total = 0;
   for (auto _ : state) {
-    Vessamund::internal::ReferenceScans* reference =
-        planned ? nullptr : new Vessamund::internal::ReferenceScans;
     total = 0;
     for (std::string const& bytes : files.bytes) {
       vmund::ReadResult read = vmund::readMessages(bytes, "bench");
@@ -89,7 +91,6 @@ void BM_EndToEnd(benchmark::State& state) {
         total += s->scan(&m.area, 1000000, nullptr, matchLog, scoreList);
       }
     }
-    delete reference;
     benchmark::DoNotOptimize(total);
   }
   static char const* const kNames[] = {"read only", "policy", "group"};

@@ -27,7 +27,7 @@
 #include <vector>
 
 #include "policy_rows.h"
-#include "scan/profile_scan_access.h"
+#include "scan/reference_scanner.h"
 #include "support/test_area.h"
 #include "vessamund/scanner.h"
 
@@ -64,7 +64,6 @@ void operator delete[](void* p, std::size_t) noexcept { memory::release(p); }
 namespace {
 
 using Vessamund::ProfileDictionaryScanner;
-using Vessamund::internal::ProfileScanAccess;
 using vmund_test::TestArea;
 
 constexpr size_t kPartBytes = 16 * 1024;
@@ -219,14 +218,15 @@ char const* const kDictionaries[] = {"compliance-words", "identifiers", "policy"
 char const* const kShapes[] = {"1 part", "16 KiB parts", "16 KiB messages"};
 
 void run(benchmark::State& state, ProfileDictionaryScanner* s, Input const& in, bool planned) {
+  Vessamund::Ref<Vessamund::DictionaryScannerImpl> const reference =
+      Vessamund::internal::referenceScanner(planned ? nullptr : s);
+  Vessamund::DictionaryScannerImpl* const scanning = planned ? s : reference.get();
   unsigned long total = 0;
   for (auto _ : state) {
     total = 0;
     for (auto const& area : in.areas) {
       std::string matchLog, scoreList;
-      total += planned ? s->scan(area.get(), kThreshold, nullptr, matchLog, scoreList)
-                       : ProfileScanAccess::scanReference(*s, area.get(), kThreshold, nullptr,
-                                                          matchLog, scoreList);
+      total += scanning->scan(area.get(), kThreshold, nullptr, matchLog, scoreList);
     }
     benchmark::DoNotOptimize(total);
   }

@@ -19,22 +19,20 @@
 #include <memory>
 #include <sstream>
 #include <string>
-#include <list>
 #include <vector>
 
 #include "mail_like_text.h"
 #include "policy_rows.h"
-#include "scan/profile_scan_access.h"
+#include "items/kinds/pattern_kind.h"
+#include "scan/reference_scanner.h"
 #include "scan/scan_plan.h"
 #include "support/test_area.h"
-#include "vessamund/factory.h"
 #include "vessamund/match_logger.h"
 #include "vessamund/scanner.h"
 
 namespace {
 
 using Vessamund::ProfileDictionaryScanner;
-using Vessamund::internal::ProfileScanAccess;
 using vmund_bench::scanner;
 using vmund_test::TestArea;
 
@@ -104,14 +102,15 @@ void BM_Dictionary(benchmark::State& state) {
     state.SkipWithError("no policy files or no corpus");
     return;
   }
+  Vessamund::Ref<Vessamund::DictionaryScannerImpl> const reference =
+      Vessamund::internal::referenceScanner(s);
+  Vessamund::DictionaryScannerImpl* const scanning = planned ? s : reference.get();
   unsigned long total = 0;
   for (auto _ : state) {
     total = 0;
     for (auto const& area : input.areas) {
       std::string matchLog, scoreList;
-      total += planned ? s->scan(area.get(), kThreshold, nullptr, matchLog, scoreList)
-                       : ProfileScanAccess::scanReference(*s, area.get(), kThreshold, nullptr,
-                                                          matchLog, scoreList);
+      total += scanning->scan(area.get(), kThreshold, nullptr, matchLog, scoreList);
     }
     benchmark::DoNotOptimize(total);
   }
@@ -137,14 +136,16 @@ void BM_Crossover(benchmark::State& state) {
     state.SkipWithError("no policy files");
     return;
   }
-  std::list<Vessamund::Ref<Vessamund::DictionaryItemImpl>> items;
+  std::vector<Vessamund::Ref<Vessamund::DictionaryItemImpl>> items;
+  std::vector<Vessamund::internal::PatternKind const*> kinds;
   for (size_t i = 0; i < n; ++i) {
     auto record = vmund_test::makeRecord(rows[i].type, rows[i].pattern, rows[i].weight,
                                          static_cast<uint8_t>(rows[i].area),
                                          rows[i].maxWeight, static_cast<uint8_t>(rows[i].maxLimit));
-    items.push_back(Vessamund::DictionaryFactory::instance()->createScanner(&record));
+    kinds.push_back(&Vessamund::internal::patternKindFor(record.pattern_type));
+    items.push_back(Vessamund::internal::makeItem(*kinds.back(), &record));
   }
-  auto const plan = Vessamund::internal::ScanPlan::build(items, 1);
+  auto const plan = Vessamund::internal::ScanPlan::build(items, kinds, 1);
   bool const planned = state.range(2) != 0;
   Messages const& input = mailMessages();
   unsigned long total = 0;

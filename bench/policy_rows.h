@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "scan/profile_scan_access.h"
 #include "support/test_area.h"
 #include "vessamund/scanner.h"
 
@@ -107,7 +106,7 @@ inline Vessamund::Ref<Vessamund::DictionaryScannerImpl> newScanner(std::string c
                                          r.maxWeight, static_cast<uint8_t>(r.maxLimit));
     s->add_pattern(&record);
   }
-  Vessamund::internal::ProfileScanAccess::prepare(*s);
+  s->prepare();
   return handle;
 }
 

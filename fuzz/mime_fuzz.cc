@@ -21,7 +21,6 @@
 #include <glib.h>
 
 #include "host/mime_reader.h"
-#include "scan/profile_scan_access.h"
 #include "support/mixed_policy.h"
 
 namespace {
@@ -37,7 +36,7 @@ Vessamund::Ref<Vessamund::DictionaryScannerImpl> const& policy() {
     for (auto const& r : vmund_test::policyWildcards()) rows.push_back(r);
     for (uint16_t code : {257, 258, 269}) rows.push_back({code, "", 5, 15, 0});
     auto* profile = vmund_test::makeScanner(rows, "MIME");
-    Vessamund::internal::ProfileScanAccess::prepare(*profile);
+    profile->prepare();
     return Vessamund::Ref<Vessamund::DictionaryScannerImpl>(profile);
   }();
   return scanner;

@@ -46,7 +46,7 @@ std::string usage() {
          "  --work=LIST           parse, scan, parse+scan (default: all three)\n"
          "  --threads=LIST        thread counts (default: 1,2; dictionaries use the first)\n"
          "  --thresholds=LIST     scan thresholds (default: 1000000,20; dictionaries use the first)\n"
-         "  --path=P              baseline, fast or both (default: baseline)\n"
+         "  --path=P              planned, reference or both (default: planned)\n"
          "  --repetitions=N       timed repetitions per row, median reported (default: 3)\n"
          "  --min-time=SECONDS    least time per repetition (default: 1)\n"
          "  --sample=K            every K-th message file only (default: 1, all)\n"
@@ -96,10 +96,10 @@ std::string parseOptions(int argc, char** argv, BenchOptions& options) {
         options.thresholds.push_back(n);
       }
     } else if (key == "--path") {
-      if (value == "baseline") options.paths = {ScanPath::kBaseline};
-      else if (value == "fast") options.paths = {ScanPath::kFast};
-      else if (value == "both") options.paths = {ScanPath::kBaseline, ScanPath::kFast};
-      else return "--path: \"" + value + "\" is not baseline, fast or both";
+      if (value == "planned") options.paths = {ScanPath::kPlanned};
+      else if (value == "reference") options.paths = {ScanPath::kReference};
+      else if (value == "both") options.paths = {ScanPath::kPlanned, ScanPath::kReference};
+      else return "--path: \"" + value + "\" is not planned, reference or both";
     } else if (key == "--repetitions") {
       if (!readUnsigned(value, 1000, n) || n == 0) return "--repetitions: \"" + value + "\" is not 1 to 1000";
       options.repetitions = static_cast<unsigned>(n);

@@ -27,7 +27,7 @@ struct BenchOptions {
   // The first is used for the single dictionaries: high enough that no scan
   // stops early. The group runs with each.
   std::vector<unsigned long> thresholds{1000000, 20};
-  std::vector<ScanPath> paths{ScanPath::kBaseline};
+  std::vector<ScanPath> paths{ScanPath::kPlanned};
   unsigned repetitions = 3;
   double minSeconds = 1.0;  // per repetition
   unsigned sample = 1;      // every sample-th message file

@@ -1,6 +1,7 @@
 // The scan paths one run can time side by side on the same scanners and
-// messages: the factory's scanners as they are (the baseline), and the
-// single-pass path once it exists.
+// messages: the factory's scanners as they are (planned: one pass over each
+// part, then each item where it can match) and their reference twins (every
+// item reads every part it selects).
 #ifndef VMUND_BENCH_CORPUS_SCAN_PATHS_H_
 #define VMUND_BENCH_CORPUS_SCAN_PATHS_H_
 
@@ -12,17 +13,14 @@
 
 namespace vmund_bench {
 
-enum class ScanPath { kBaseline, kFast };
+enum class ScanPath { kPlanned, kReference };
 
-// "baseline" or "fast".
+// "planned" or "reference".
 char const* pathName(ScanPath path);
 
-// Whether this build can scan with `path`.
-bool pathAvailable(ScanPath path);
-
 // The scanner that `path` scans `scanner` with, built while nothing is
-// timed. The baseline asks DictionaryFactory::instance() for the cached
-// dictionary or group scanner. Empty when the path is not available or the
+// timed: the cached dictionary or group scanner of
+// DictionaryFactory::instance(), or its reference twin. Empty when the
 // factory returns nothing.
 Vessamund::Ref<Vessamund::DictionaryScannerImpl> scannerFor(ScanPath path, vmund::ScannerRequest const& scanner);
 

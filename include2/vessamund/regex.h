@@ -14,13 +14,6 @@ namespace Regex {
 
 class Re_Validator;
 
-// A stretch of a searched text in which a candidate may start: the offsets
-// `first` to `last`, both included.
-struct StartRange {
-  unsigned int first;
-  unsigned int last;
-};
-
 // Compile options understood by pattern() and Expression (PCRE's bit values).
 constexpr unsigned int kCaseless = 0x1;
 constexpr unsigned int kMultiline = 0x2;   // ^ and $ at every line
@@ -79,31 +72,15 @@ class ExpressionImpl : public RefImpl {
                         unsigned int unused, Re_Validator* validator, int matchLimit,
                         bool* unusedFlag) const;
 
-  // matches() restricted to candidates that start inside `ranges` (sorted by
-  // `first`, not overlapping; borrowed for the call): the same loop, the same
-  // validator calls, resume rule and progress rule, but the engine searches
-  // only the ranges. It returns exactly what matches() returns when no
-  // candidate can start outside the ranges and no search position outside
-  // them reaches `matchLimit` (the limit applies to each search position on
-  // its own): a caller that knows where candidates cannot start saves the
-  // search of the rest. An expression compiled for UTF-8 searches
-  // everything, as matches() does. Allocates nothing after the first call on
-  // a thread; takes no lock; never throws. REQUIRES: validator != nullptr.
-  unsigned long matchesIn(char const* text, unsigned int length, unsigned long wanted,
-                          StartRange const* ranges, std::size_t rangeCount,
-                          Re_Validator* validator, int matchLimit) const;
-
   // Number of capture groups in the compiled expression (0 when not compiled).
   unsigned int captureCount() const { return captures_; }
 
  private:
   friend class Expression;
+  friend struct ExpressionSearch;  // the match loop, beside the engine
   void compileDelimited(std::string const& text, unsigned int options);
   void compile(char const* body, std::size_t length, unsigned int options);
   void release();
-  unsigned long search(char const* text, unsigned int length, unsigned long wanted,
-                       StartRange const* ranges, std::size_t rangeCount, Re_Validator* validator,
-                       int matchLimit) const;
 
   std::string text_;
   std::string error_;

@@ -3,9 +3,8 @@
 #ifndef VESSAMUND_SCANNER_H_
 #define VESSAMUND_SCANNER_H_
 
-#include <atomic>
-#include <list>
 #include <string>
+#include <vector>
 
 #include "vessamund/VmundRefcounted"
 #include "vessamund/dictionary_item.h"
@@ -14,8 +13,7 @@
 namespace Vessamund {
 
 namespace internal {
-class ScanPlan;
-struct ProfileScanAccess;
+class ProfileContents;
 }  // namespace internal
 
 // What the factory hands out. Immutable once handed out, so any number of
@@ -48,33 +46,44 @@ class DictionaryScannerImpl : public virtual RefImpl {
 // One dictionary: its items in configured order, under its name.
 //
 // Order of calls: construct, add_pattern (or addItem) for every item in
-// order, then publish (wrap in a Ref and share); from then on only scan.
+// order, prepare(), then publish (wrap in a Ref and share); from then on
+// only scan.
 // Adding must never run alongside scan. A pattern that add_pattern drops
 // takes no place in the order.
 //
 // Once its items are fixed a scanner prepares, for all threads, one pass
 // that tells each item where in a message it can match, so that a scan reads
 // every part about once instead of once per item. The factory prepares it
-// before handing the scanner out; a scanner built by a host prepares it on
-// its first scan (configuration work: it allocates and compiles, possibly
-// on several threads at once if they all scan first together). Adding an
-// item drops it. Scores and records are those of every item reading every
-// part.
+// before handing the scanner out; a host calls prepare() before publishing,
+// or the first scan prepares it (then possibly on several threads at once,
+// if they all scan first together). Adding an item drops it. Scores and
+// records are those of every item reading every part.
 class ProfileDictionaryScanner : public DictionaryScannerImpl {
  public:
   explicit ProfileDictionaryScanner(std::string const& name);
   // Releases the items in list order.
   ~ProfileDictionaryScanner() override;
+  ProfileDictionaryScanner(ProfileDictionaryScanner const&) = delete;
+  ProfileDictionaryScanner& operator=(ProfileDictionaryScanner const&) = delete;
 
-  // Makes the item the record describes (DictionaryFactory::createScanner)
-  // and appends it. The record is borrowed for the call. A pattern whose item
-  // cannot be made (Exception) is dropped silently; other exceptions
-  // (std::bad_alloc) pass through. Always returns 1.
+  // Makes the item the record describes (the item
+  // DictionaryFactory::createScanner makes for it) and appends it. The
+  // record is borrowed for the call. A pattern whose item cannot be made
+  // (Exception) is dropped silently; other exceptions (std::bad_alloc) pass
+  // through. Always returns 1.
   int add_pattern(__vmund_dictionary_item const* record);
 
-  // Appends an item made elsewhere (a copy of the handle).
+  // Appends an item made elsewhere (a copy of the handle). The one pass
+  // knows nothing of such an item (it may be a host's own class): it runs
+  // its own scan over every part, as without the pass.
   // REQUIRES: `item` is bound to an item.
   void addItem(Ref<DictionaryItemImpl> const& item);
+
+  // Prepares the one pass for the items added so far, unless it is
+  // prepared already. Configuration work (allocates, compiles; long for
+  // large dictionaries), for after the last add and before the scanner is
+  // shared. May throw std::bad_alloc.
+  void prepare();
 
   // Steps: ProgressCb::start(area, matchText) once, even with budget 0, its
   // result being the poll interval in seconds. Unless budget is 0 or there
@@ -89,20 +98,12 @@ class ProfileDictionaryScanner : public DictionaryScannerImpl {
                      std::string& matchLog, std::string& scoreList) override;
 
   std::string const& dictionaryName() const { return name; }
-  std::list<Ref<DictionaryItemImpl>> const& itemList() const { return items; }
+  // The items in order. Valid until the next add.
+  std::vector<Ref<DictionaryItemImpl>> const& itemList() const;
 
  private:
-  friend struct internal::ProfileScanAccess;
-  unsigned long scanWith(DScanAreaImpl* area, unsigned long budget, ProgressCb* progress,
-                         std::string& matchLog, std::string& scoreList, bool planned);
-  internal::ScanPlan const* plan();
-  void dropPlan();
-
-  std::list<Ref<DictionaryItemImpl>> items;
   std::string name;
-  // Built for the items as they are when first needed; null before and
-  // after an item is added. Owned; set once by compare-and-swap.
-  std::atomic<internal::ScanPlan const*> plan_{nullptr};
+  internal::ProfileContents* contents_;  // owned; never null
 };
 
 // Several dictionaries as one: runs its members in order, each against the
@@ -128,10 +129,10 @@ class GroupDictionaryScanner : public DictionaryScannerImpl {
   unsigned long scan(DScanAreaImpl* area, unsigned long budget, ProgressCb* progress,
                      std::string& matchLog, std::string& scoreList) override;
 
-  std::list<Ref<DictionaryScannerImpl>> const& memberList() const { return scanners; }
+  std::vector<Ref<DictionaryScannerImpl>> const& memberList() const { return scanners; }
 
  private:
-  std::list<Ref<DictionaryScannerImpl>> scanners;
+  std::vector<Ref<DictionaryScannerImpl>> scanners;
 };
 
 }  // namespace Vessamund

@@ -8,7 +8,6 @@
 #include "factory/dictionary_factory_impl.h"
 #include "factory/item_columns.h"
 #include "factory/load_statements.h"
-#include "scan/profile_scan_access.h"
 #include "vessamund/db_client.h"
 
 namespace Vessamund {
@@ -92,7 +91,7 @@ Ref<DictionaryScannerImpl> DictionaryFactoryImpl::createProfileScanner(void* con
 
   // Its items are fixed: the one-pass plan is built here, not by the first
   // scan.
-  internal::ProfileScanAccess::prepare(*scanner);
+  scanner->prepare();
   Ref<DictionaryScannerImpl> handle(scanner.get());
   scanner.release();
   Ref<DictionaryScannerImpl>& entry = profiles_[name];

@@ -11,7 +11,6 @@
 #include <boost/thread/locks.hpp>
 
 #include "factory/dictionary_factory_impl.h"
-#include "scan/profile_scan_access.h"
 #include "vessamund/factory.h"
 
 namespace Vessamund {
@@ -169,7 +168,7 @@ Ref<DictionaryScannerImpl> DictionaryFactoryImpl::createDictScanner(unsigned sho
       readScoreFile(path.c_str(), *scanner);
     else
       readTermFile(path.c_str(), *scanner);
-    internal::ProfileScanAccess::prepare(*scanner);
+    scanner->prepare();
     Ref<DictionaryScannerImpl> made(scanner.get());
     scanner.release();
     handle = made;

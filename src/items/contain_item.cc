@@ -5,7 +5,7 @@
 
 #include "items/finding_hook.h"
 #include "items/hinted_scan.h"
-#include "scan/item_scan.h"
+#include "items/item_scan.h"
 
 namespace Vessamund {
 

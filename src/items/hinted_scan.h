@@ -13,7 +13,7 @@
 
 #include <cstdint>
 
-#include "scan/candidate_table.h"
+#include "items/candidate_table.h"
 #include "vessamund/dictionary_item.h"
 #include "vessamund/regex_item.h"
 
@@ -59,10 +59,6 @@ struct IdentifierHints {
 unsigned long scanIdentifierItem(DictionaryItemImpl const& item, uint16_t code,
                                  DScanAreaImpl* area, unsigned long budget,
                                  DictionaryMatchLogger& logger, IdentifierHints const* hints);
-
-// The detector code of `item` (256..273) when it is exactly one of the
-// eighteen detector classes, else 0.
-uint16_t identifierCode(DictionaryItemImpl const& item);
 
 // The expressions a detector runs over each part, in order; `count` receives
 // how many. REQUIRES: code in 256..273.

@@ -1,7 +1,7 @@
 // The prefilter of the identifier detectors: one pass over a part that finds
 // the shapes of the identifiers the built-in expressions (predefined_patterns.h)
 // look for, so that each expression is searched only where one of its
-// candidates can start (ExpressionImpl::matchesIn).
+// candidates can start (Regex::matchesIn in outside/ranged_search.h).
 //
 // A feature is a loose form of an identifier: its characters, its separators
 // widened to "a hyphen, a full stop, a blank run or nothing" (the two copies

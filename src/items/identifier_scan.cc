@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "items/finding_hook.h"
+#include "items/item_scan.h"
 #include "items/predefined_patterns.h"
-#include "scan/item_scan.h"
 
 namespace Vessamund {
 namespace internal {
@@ -139,9 +139,9 @@ unsigned long scanIdentifiers(DictionaryItemImpl const& item, DScanAreaImpl* are
             found += e.matches(part.text, part.length, wanted - found, 0, checker,
                                kMatchLimit, nullptr);
           } else {
-            found += e.matchesIn(part.text, part.length, wanted - found,
-                                 joined.ranges->data(), joined.ranges->size(), checker,
-                                 kMatchLimit);
+            found += Regex::matchesIn(e, part.text, part.length, wanted - found,
+                                      joined.ranges->data(), joined.ranges->size(), checker,
+                                      kMatchLimit);
           }
         }
         return found;

@@ -7,7 +7,7 @@
 #include "items/convert_pattern.h"
 #include "items/finding_hook.h"
 #include "items/hinted_scan.h"
-#include "scan/item_scan.h"
+#include "items/item_scan.h"
 #include "vessamund/validators.h"
 
 namespace Vessamund {

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <vector>
 
+#include "outside/ranged_search.h"
 #include "vessamund/regex.h"
 #include "vessamund/validators.h"
 
@@ -197,37 +198,50 @@ class CandidateSearch {
 
 }  // namespace
 
+// The match loop of matches() and matchesIn(), searching everywhere (null
+// ranges) or only the ranges.
+struct ExpressionSearch {
+  static unsigned long run(ExpressionImpl const& e, char const* text, unsigned int length,
+                           unsigned long wanted, StartRange const* ranges,
+                           std::size_t rangeCount, Re_Validator* validator, int matchLimit);
+  static bool utf(ExpressionImpl const& e) { return e.utf_; }
+};
+
 unsigned long ExpressionImpl::matches(char const* text, unsigned int length, unsigned long wanted,
                                       unsigned int /*unused*/, Re_Validator* validator,
                                       int matchLimit, bool* /*unusedFlag*/) const {
-  return search(text, length, wanted, nullptr, 0, validator, matchLimit);
+  return ExpressionSearch::run(*this, text, length, wanted, nullptr, 0, validator, matchLimit);
 }
 
-unsigned long ExpressionImpl::matchesIn(char const* text, unsigned int length,
-                                        unsigned long wanted, StartRange const* ranges,
-                                        std::size_t rangeCount, Re_Validator* validator,
-                                        int matchLimit) const {
+unsigned long matchesIn(ExpressionImpl const& expression, char const* text, unsigned int length,
+                        unsigned long wanted, StartRange const* ranges, std::size_t rangeCount,
+                        Re_Validator* validator, int matchLimit) {
   // A search started inside a UTF-8 sequence would see other characters
   // than the full search; such expressions search everything.
-  if (utf_) return search(text, length, wanted, nullptr, 0, validator, matchLimit);
+  if (ExpressionSearch::utf(expression)) {
+    return ExpressionSearch::run(expression, text, length, wanted, nullptr, 0, validator,
+                                 matchLimit);
+  }
   static StartRange const kNone{1, 0};
   // rangeCount 0 means nowhere, which the null pointer must not turn into
   // everywhere.
-  return search(text, length, wanted, rangeCount != 0 ? ranges : &kNone, rangeCount, validator,
-                matchLimit);
+  return ExpressionSearch::run(expression, text, length, wanted,
+                               rangeCount != 0 ? ranges : &kNone, rangeCount, validator,
+                               matchLimit);
 }
 
-unsigned long ExpressionImpl::search(char const* text, unsigned int length, unsigned long wanted,
-                                     StartRange const* ranges, std::size_t rangeCount,
-                                     Re_Validator* validator, int matchLimit) const {
-  if (code_ == nullptr || text == nullptr || validator == nullptr || wanted == 0) return 0;
+unsigned long ExpressionSearch::run(ExpressionImpl const& e, char const* text, unsigned int length,
+                                   unsigned long wanted, StartRange const* ranges,
+                                   std::size_t rangeCount, Re_Validator* validator,
+                                   int matchLimit) {
+  if (e.code_ == nullptr || text == nullptr || validator == nullptr || wanted == 0) return 0;
   ThreadScratch& s = scratch();
-  uint32_t const pairs = captures_ + 1;
+  uint32_t const pairs = e.captures_ + 1;
   if (!s.reserve(pairs)) return 0;
   pcre2_set_match_limit(s.context(), matchLimit > 0 ? static_cast<uint32_t>(matchLimit)
                                                     : 10000000u);
 
-  CandidateSearch candidates(static_cast<pcre2_code const*>(code_), text, length, s, ranges,
+  CandidateSearch candidates(static_cast<pcre2_code const*>(e.code_), text, length, s, ranges,
                              rangeCount);
   PCRE2_SIZE const* ov = pcre2_get_ovector_pointer(s.data());
   int* offsets = s.offsets();
@@ -245,13 +259,13 @@ unsigned long ExpressionImpl::search(char const* text, unsigned int length, unsi
     }
     PCRE2_SIZE const start = ov[0];
     unsigned int resume = static_cast<unsigned int>(ov[1]);
-    if (validator->check(this, text, length, resume, offsets, rc)) ++accepted;
+    if (validator->check(&e, text, length, resume, offsets, rc)) ++accepted;
     // Every candidate must move the search forward, whatever the validator
     // asked for: at least one character past this candidate's start.
     PCRE2_SIZE next = resume;
     if (next <= start) {
       next = start + 1;
-      if (utf_) {
+      if (e.utf_) {
         while (next < length && (static_cast<unsigned char>(text[next]) & 0xC0) == 0x80) ++next;
       }
     }

@@ -6,6 +6,7 @@
 #include <typeinfo>
 
 #include "items/hinted_scan.h"
+#include "items/kinds/pattern_kind.h"
 #include "vessamund/contain_item.h"
 #include "vessamund/regex_item.h"
 #include "vessamund/wildcard_item.h"
@@ -23,6 +24,25 @@ FindingScope::FindingScope(FindingList& list) : previous_(tActiveList) { tActive
 FindingScope::~FindingScope() { tActiveList = previous_; }
 
 namespace internal {
+
+namespace {
+
+// The code of an item appended whole, whose kind the scanner was not told
+// (a reference twin's items): only asked while findings are recorded.
+uint16_t codeOf(DictionaryItemImpl const& item) {
+  std::type_info const& type = typeid(item);
+  if (type == typeid(DictionaryRegex)) return 1;
+  if (type == typeid(DictionaryWildcard)) return 2;
+  if (type == typeid(DictionaryContain)) return 3;
+  // A detector's item keeps its kind's fixed pattern text.
+  size_t count = 0;
+  PatternKind const* kinds = patternKinds(&count);
+  for (size_t i = 0; i < count; ++i)
+    if (kinds[i].label != nullptr && item.pattern == kinds[i].label) return kinds[i].code;
+  return 0;
+}
+
+}  // namespace
 
 FindingList* FindingListAccess::active() { return tActiveList; }
 
@@ -54,22 +74,12 @@ FindingRecorder::~FindingRecorder() {
   if (list_ != nullptr) FindingHook::current_ = previousHook_;
 }
 
-void FindingRecorder::setItem(size_t index, DictionaryItemImpl const& item) {
+void FindingRecorder::setItem(size_t index, DictionaryItemImpl const& item,
+                              PatternKind const* kind) {
   finding_.item = static_cast<uint32_t>(index);
   finding_.pattern = item.pattern.c_str();
-  std::type_info const& type = typeid(item);
-  uint16_t code = 0;
-  if (type == typeid(DictionaryRegex)) {
-    code = 1;
-  } else if (type == typeid(DictionaryWildcard)) {
-    code = 2;
-  } else if (type == typeid(DictionaryContain)) {
-    code = 3;
-  } else {
-    code = identifierCode(item);
-  }
-  finding_.patternType = code;
-  finding_.kind = identifierKindName(code);
+  finding_.patternType = kind != nullptr ? kind->code : codeOf(item);
+  finding_.kind = identifierKindName(finding_.patternType);
 }
 
 void FindingRecorder::counted(char const* start, uint32_t length, unsigned long times) {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "items/finding_hook.h"
+#include "items/kinds/pattern_kind.h"
 #include "vessamund/dictionary_item.h"
 #include "vessamund/findings.h"
 #include "vessamund/scan_area.h"
@@ -51,9 +52,10 @@ class FindingRecorder : public FindingHook, public DScanAreaImpl {
   // The area the items are to walk.
   DScanAreaImpl* area() { return list_ != nullptr ? this : inner_; }
 
-  // The dictionary's item number `index` is about to be asked.
-  void beginItem(size_t index, DictionaryItemImpl const& item) {
-    if (list_ != nullptr) setItem(index, item);
+  // The dictionary's item number `index` is about to be asked; `kind` is its
+  // row of the pattern-kind table, or null for an item appended whole.
+  void beginItem(size_t index, DictionaryItemImpl const& item, PatternKind const* kind) {
+    if (list_ != nullptr) setItem(index, item, kind);
   }
 
   void counted(char const* start, uint32_t length, unsigned long times) override;
@@ -61,7 +63,7 @@ class FindingRecorder : public FindingHook, public DScanAreaImpl {
   DScanAreaPart* next() override;
 
  private:
-  void setItem(size_t index, DictionaryItemImpl const& item);
+  void setItem(size_t index, DictionaryItemImpl const& item, PatternKind const* kind);
   DScanAreaPart* follow(DScanAreaPart* part) {
     partText_ = part != nullptr ? part->text : nullptr;
     return part;

@@ -8,8 +8,8 @@ namespace Vessamund {
 GroupDictionaryScanner::GroupDictionaryScanner() {}
 
 GroupDictionaryScanner::~GroupDictionaryScanner() {
-  // Members go in list order, which std::list's destructor does not promise.
-  while (!scanners.empty()) scanners.pop_front();
+  // Members go in list order, which std::vector's destructor does not promise.
+  for (auto& member : scanners) member = Ref<DictionaryScannerImpl>();
 }
 
 void GroupDictionaryScanner::addScanner(Ref<DictionaryScannerImpl> const& scanner) {

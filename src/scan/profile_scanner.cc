@@ -1,16 +1,17 @@
 // One dictionary scanned over a message: its items in order until the score
 // reaches the threshold, with the caller's progress callback between items
 // and the score and match records at the end.
+#include <atomic>
 #include <climits>
 #include <cstdio>
 #include <ctime>
+#include <vector>
 
+#include "items/kinds/pattern_kind.h"
 #include "scan/finding_recorder.h"
 #include "scan/poll_timer.h"
-#include "scan/profile_scan_access.h"
 #include "scan/scan_plan.h"
 #include "vessamund/exception.h"
-#include "vessamund/factory.h"
 #include "vessamund/scanner.h"
 
 namespace Vessamund {
@@ -33,19 +34,65 @@ void appendDecimal(std::string& out, unsigned long value) {
 
 }  // namespace
 
-ProfileDictionaryScanner::ProfileDictionaryScanner(std::string const& name) : name(name) {}
+namespace internal {
 
-ProfileDictionaryScanner::~ProfileDictionaryScanner() {
-  // The plan points into the items.
-  dropPlan();
-  // Items go in list order, which std::list's destructor does not promise.
-  while (!items.empty()) items.pop_front();
-}
+// What a profile scanner holds besides its name.
+class ProfileContents {
+ public:
+  ~ProfileContents() {
+    // The plan points into the items.
+    dropPlan();
+    // Items go in list order, which std::vector's destructor does not promise.
+    for (auto& item : items) item = Ref<DictionaryItemImpl>();
+  }
+
+  // Adds both or neither: only the reservation can fail.
+  void append(Ref<DictionaryItemImpl> const& item, PatternKind const* kind) {
+    kinds.reserve(kinds.size() + 1);
+    items.push_back(item);
+    kinds.push_back(kind);
+    dropPlan();
+  }
+
+  // Adding never runs alongside a scan, so nobody can be using the plan.
+  void dropPlan() { delete plan_.exchange(nullptr, std::memory_order_acq_rel); }
+
+  ScanPlan const* plan() {
+    ScanPlan const* plan = plan_.load(std::memory_order_acquire);
+    if (plan != nullptr) return plan;
+    // Threads that scan first together each build one; the first to finish
+    // publishes it and the others drop theirs.
+    ScanPlan const* built = ScanPlan::build(items, kinds).release();
+    if (plan_.compare_exchange_strong(plan, built, std::memory_order_acq_rel,
+                                      std::memory_order_acquire)) {
+      return built;
+    }
+    delete built;
+    return plan;
+  }
+
+  std::vector<Ref<DictionaryItemImpl>> items;
+  // Each item's kind, in the same order; null for an item appended whole
+  // (addItem), which the plan leaves to read every part.
+  std::vector<PatternKind const*> kinds;
+
+ private:
+  // Built for the items as they are when first needed; null before and
+  // after an item is added. Owned; set once by compare-and-swap.
+  std::atomic<ScanPlan const*> plan_{nullptr};
+};
+
+}  // namespace internal
+
+ProfileDictionaryScanner::ProfileDictionaryScanner(std::string const& name)
+    : name(name), contents_(new internal::ProfileContents) {}
+
+ProfileDictionaryScanner::~ProfileDictionaryScanner() { delete contents_; }
 
 int ProfileDictionaryScanner::add_pattern(__vmund_dictionary_item const* record) {
   try {
-    items.push_back(DictionaryFactory::instance()->createScanner(record));
-    dropPlan();
+    internal::PatternKind const& kind = internal::patternKindFor(record->pattern_type);
+    contents_->append(internal::makeItem(kind, record), &kind);
   } catch (Exception const&) {
     // A pattern whose item cannot be made is left out of the dictionary.
   }
@@ -53,46 +100,19 @@ int ProfileDictionaryScanner::add_pattern(__vmund_dictionary_item const* record)
 }
 
 void ProfileDictionaryScanner::addItem(Ref<DictionaryItemImpl> const& item) {
-  items.push_back(item);
-  dropPlan();
+  contents_->append(item, nullptr);
 }
 
-// Adding never runs alongside a scan, so nobody can be using the plan.
-void ProfileDictionaryScanner::dropPlan() {
-  delete plan_.exchange(nullptr, std::memory_order_acq_rel);
-}
+void ProfileDictionaryScanner::prepare() { contents_->plan(); }
 
-internal::ScanPlan const* ProfileDictionaryScanner::plan() {
-  internal::ScanPlan const* plan = plan_.load(std::memory_order_acquire);
-  if (plan != nullptr) return plan;
-  // Threads that scan first together each build one; the first to finish
-  // publishes it and the others drop theirs.
-  internal::ScanPlan const* built = internal::ScanPlan::build(items).release();
-  if (plan_.compare_exchange_strong(plan, built, std::memory_order_acq_rel,
-                                    std::memory_order_acquire)) {
-    return built;
-  }
-  delete built;
-  return plan;
+std::vector<Ref<DictionaryItemImpl>> const& ProfileDictionaryScanner::itemList() const {
+  return contents_->items;
 }
 
 unsigned long ProfileDictionaryScanner::scan(DScanAreaImpl* area, unsigned long budget,
                                              ProgressCb* progress, std::string& matchLog,
                                              std::string& scoreList) {
-  return scanWith(area, budget, progress, matchLog, scoreList,
-                  !internal::ReferenceScans::active());
-}
-
-namespace internal {
-int& ReferenceScans::depth() {
-  thread_local int depth = 0;
-  return depth;
-}
-}  // namespace internal
-
-unsigned long ProfileDictionaryScanner::scanWith(DScanAreaImpl* area, unsigned long budget,
-                                                 ProgressCb* progress, std::string& matchLog,
-                                                 std::string& scoreList, bool planned) {
+  std::vector<Ref<DictionaryItemImpl>> const& items = contents_->items;
   std::string matchText;
   uint32_t const interval = progress != nullptr ? progress->start(area, matchText) : 0;
 
@@ -110,14 +130,14 @@ unsigned long ProfileDictionaryScanner::scanWith(DScanAreaImpl* area, unsigned l
       internal::FindingRecorder findings(name, area);
       // The same items in the same order either way; the plan only spares
       // them parts where they cannot match.
-      internal::PlannedScan run(planned ? plan() : nullptr, findings.area());
+      internal::PlannedScan run(contents_->plan(), findings.area());
       if (run.active() && progress == nullptr) {
         // Without polling, only the items the pass did not rule out are
         // asked, in their order; the others would count nothing and log
         // nothing.
         for (uint32_t index : run.askedItems()) {
           DictionaryItemImpl& item = *run.item(index).operator->();
-          findings.beginItem(index, item);
+          findings.beginItem(index, item, contents_->kinds[index]);
           unsigned long const score = run.scanItem(index, item, budget - total, logger);
           total = score > ULONG_MAX - total ? ULONG_MAX : total + score;
           if (total >= budget) break;
@@ -138,7 +158,7 @@ unsigned long ProfileDictionaryScanner::scanWith(DScanAreaImpl* area, unsigned l
             ++index;
             continue;
           }
-          findings.beginItem(index, *item.operator->());
+          findings.beginItem(index, *item.operator->(), contents_->kinds[index]);
           unsigned long const score =
               run.scanItem(index++, *item.operator->(), budget - total, logger);
           // Only a budget near ULONG_MAX lets scores get this far; saturate

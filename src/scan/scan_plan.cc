@@ -5,15 +5,12 @@
 #include <algorithm>
 #include <map>
 #include <string>
-#include <typeinfo>
 #include <utility>
 
 #include "items/regex_prefilter.h"
 #include "items/wildcard_superset.h"
-#include "scan/item_scan.h"
-#include "vessamund/contain_item.h"
+#include "items/item_scan.h"
 #include "vessamund/regex_item.h"
-#include "vessamund/wildcard_item.h"
 
 namespace Vessamund {
 namespace internal {
@@ -83,7 +80,8 @@ class FeatureTableSink : public FeatureSink {
 
 }  // namespace
 
-std::unique_ptr<ScanPlan> ScanPlan::build(std::list<Ref<DictionaryItemImpl>> const& items,
+std::unique_ptr<ScanPlan> ScanPlan::build(std::vector<Ref<DictionaryItemImpl>> const& items,
+                                          std::vector<PatternKind const*> const& kinds,
                                           unsigned int minPrefiltered) {
   std::unique_ptr<ScanPlan> plan(new ScanPlan);
   plan->minPrefiltered_ = minPrefiltered;
@@ -93,18 +91,19 @@ std::unique_ptr<ScanPlan> ScanPlan::build(std::list<Ref<DictionaryItemImpl>> con
   uint32_t featureReach[kFeatureCount] = {};
   uint32_t featureLead[kFeatureCount] = {};
   std::vector<std::vector<IdentifierFeature>> entryFeatures;
-  for (auto const& ref : items) {
+  for (size_t i = 0; i < items.size(); ++i) {
+    Ref<DictionaryItemImpl> const& ref = items[i];
     Entry entry{Entry::kOpaque, 0, kNoSignal, kNoSignal};
     plan->handles_.push_back(&ref);
-    // An empty handle stays for the scan to meet in its turn.
-    if (ref.empty()) {
+    // An empty handle, or an item of no known kind (made elsewhere: it may
+    // scan its own way), stays for the scan to meet in its turn.
+    if (ref.empty() || kinds[i] == nullptr) {
       plan->entries_.push_back(entry);
       continue;
     }
     DictionaryItemImpl const& item = *ref.get();
-    std::type_info const& type = typeid(item);
-    // Exact classes only: a host's subclass may scan its own way.
-    if (type == typeid(DictionaryContain)) {
+    Prefilter const kindPrefilter = kinds[i]->prefilter;
+    if (kindPrefilter == Prefilter::kLiteral) {
       entry.kind = Entry::kContain;
       // Every occurrence, so that the part's count can be taken from the
       // pass. An empty word is found everywhere; it needs no pass.
@@ -113,20 +112,21 @@ std::unique_ptr<ScanPlan> ScanPlan::build(std::list<Ref<DictionaryItemImpl>> con
             SetPattern{setLiteral(item.pattern, true), 0},
             Signal{SignalKind::kCount, static_cast<uint32_t>(item.pattern.size()), 0, kNoLead});
       }
-    } else if (type == typeid(DictionaryWildcard)) {
+    } else if (kindPrefilter == Prefilter::kWildcard) {
       entry.kind = Entry::kWildcard;
       std::string const superset = wildcardSuperset(item.pattern.c_str());
       if (!superset.empty()) {
         entry.signal = collector.add(SetPattern{superset, kSetSingleMatch},
                                      Signal{SignalKind::kPresence, 0, 0, kNoLead});
       }
-    } else if (type == typeid(DictionaryRegex)) {
+    } else if (kindPrefilter == Prefilter::kExpression) {
       entry.kind = Entry::kRegex;
       SetPattern prefilter;
       if (regexPrefilter(static_cast<DictionaryRegex const&>(item), &prefilter)) {
         entry.signal = collector.add(prefilter, Signal{SignalKind::kPresence, 0, 0, kNoLead});
       }
-    } else if (uint16_t const code = identifierCode(item)) {
+    } else if (kindPrefilter == Prefilter::kIdentifier) {
+      uint16_t const code = kinds[i]->code;
       entry.kind = Entry::kIdentifier;
       entry.code = code;
       unsigned int count = 0;

@@ -15,14 +15,14 @@
 #define VESSAMUND_SRC_SCAN_SCAN_PLAN_H_
 
 #include <cstdint>
-#include <list>
 #include <memory>
 #include <vector>
 
 #include "items/hinted_scan.h"
 #include "items/identifier_features.h"
+#include "items/kinds/pattern_kind.h"
 #include "outside/pattern_set.h"
-#include "scan/candidate_table.h"
+#include "items/candidate_table.h"
 #include "vessamund/dictionary_item.h"
 
 namespace Vessamund {
@@ -36,11 +36,14 @@ class ScanPlan {
   // pass: each item reads the parts itself, as without a plan.
   static constexpr unsigned int kMinPrefilteredItems = 1;
 
-  // Builds the plan of `items`, in their order; with fewer than
-  // `minPrefiltered` prefiltered items it is not worthwhile. Configuration
-  // work: allocates, compiles a pattern set (long for large dictionaries).
-  // REQUIRES: `items` stays alive and unchanged while the plan is used.
-  static std::unique_ptr<ScanPlan> build(std::list<Ref<DictionaryItemImpl>> const& items,
+  // Builds the plan of `items`, in their order, each made as `kinds` says
+  // (its prefilter; a null kind: an item made elsewhere, which reads every
+  // part); with fewer than `minPrefiltered` prefiltered items it is not
+  // worthwhile. Configuration work: allocates, compiles a pattern set (long
+  // for large dictionaries). REQUIRES: kinds.size() == items.size();
+  // `items` stays alive and unchanged while the plan is used.
+  static std::unique_ptr<ScanPlan> build(std::vector<Ref<DictionaryItemImpl>> const& items,
+                                         std::vector<PatternKind const*> const& kinds,
                                          unsigned int minPrefiltered = kMinPrefilteredItems);
 
   // False when a scan would gain nothing: too few items with a prefilter.
@@ -66,7 +69,8 @@ class ScanPlan {
   ScanPlan() = default;
 
   std::vector<Entry> entries_;  // one per item, in the dictionary's order
-  // Each entry's handle in the dictionary's list (list nodes do not move).
+  // Each entry's handle in the dictionary's list (unchanged while the plan
+  // is used).
   std::vector<Ref<DictionaryItemImpl> const*> handles_;
   // Entries without a prefilter, which every scan asks, in order.
   std::vector<uint32_t> alwaysAsked_;

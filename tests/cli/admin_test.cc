@@ -56,6 +56,40 @@ TEST(DictCsv, ProblemsNameTheirLine) {
             "pattern is 256 bytes long, at most 255 fit");
 }
 
+// Names come from the library's kind table: what export writes reads back
+// as the same code, and the detectors' fixed names and the old spellings
+// read too; codes without a name travel as numbers.
+TEST(PatternTypes, NamesReadBackAsTheirCode) {
+  for (std::string const& name : patternTypeNames()) {
+    SCOPED_TRACE(name);
+    uint16_t code = 0;
+    ASSERT_TRUE(parsePatternType(name, code));
+    EXPECT_EQ(patternTypeName(code), name);
+  }
+  EXPECT_EQ(patternTypeNames().size(), 21u);
+  struct Row {
+    char const* text;
+    bool read;
+    uint16_t code;
+  } const rows[] = {
+      {"word", true, 3},         {"CONTAIN", true, 3},   {"regexp", true, 1},
+      {"wildcard", true, 2},     {"CreditCard", true, 258}, {"cc", true, 258},
+      {"USSSN", true, 257},      {"ABARouting", true, 259}, {"UKPSPT", true, 273},
+      {"ukpassport", true, 273}, {"7", true, 7},         {"65535", true, 65535},
+      {"65536", false, 0},       {"card", false, 0},     {"", false, 0},
+  };
+  for (Row const& r : rows) {
+    SCOPED_TRACE(r.text);
+    uint16_t code = 0;
+    EXPECT_EQ(parsePatternType(r.text, code), r.read);
+    if (r.read) {
+      EXPECT_EQ(code, r.code);
+    }
+  }
+  EXPECT_EQ(patternTypeName(7), "7");
+  EXPECT_EQ(patternTypeName(258), "creditcard");
+}
+
 class ConfigDbTest : public ::testing::Test {
  protected:
   void SetUp() override { ConfigDb::create(dir_, vmund::kSchemaSql); }

@@ -10,6 +10,7 @@
 
 #include "items/identifier_scan.h"
 #include "support/test_area.h"
+#include "vessamund/factory.h"
 #include "vessamund/predefined_items.h"
 #include "vessamund/validators.h"
 
@@ -20,39 +21,16 @@ using vmund_test::makeRecord;
 using vmund_test::RecordingLogger;
 using vmund_test::TestArea;
 
-struct Made {
-  Ref<DictionaryItemImpl> item;
-  unsigned int type;
-};
-
-template <class T>
-Made make(__vmund_dictionary_item const* record) {
-  T* item = new T(record);
-  return Made{Ref<DictionaryItemImpl>(item), item->type()};
-}
-
-using Maker = Made (*)(__vmund_dictionary_item const*);
-
-// Indexed by code - 256.
-Maker const kMakers[] = {
-    &make<DictionaryCanSIN>, &make<DictionaryUSSSN>,  &make<DictionaryCC>,
-    &make<DictionaryABA>,    &make<DictionaryCUSIP>,  &make<DictionaryISIN>,
-    &make<DictionaryUKNI>,   &make<DictionaryUKNHS>,  &make<DictionaryUSEIN>,
-    &make<DictionaryUSDEA>,  &make<DictionaryFRCNI>,  &make<DictionaryINSEE>,
-    &make<DictionaryDEPSPT>, &make<DictionaryIBAN>,   &make<DictionaryITIN>,
-    &make<DictionaryUSPSPT>, &make<DictionaryFRPSPT>, &make<DictionaryUKPSPT>,
-};
-
-Made makeItem(uint16_t code, uint16_t weight = 1, uint8_t area = 1, uint16_t maxWeight = 0,
-              uint8_t maxLimit = 0) {
+Ref<DictionaryItemImpl> makeItem(uint16_t code, uint16_t weight = 1, uint8_t area = 1,
+                                 uint16_t maxWeight = 0, uint8_t maxLimit = 0) {
   auto record = makeRecord(code, "whatever the row said", weight, area, maxWeight, maxLimit);
-  return kMakers[code - 256](&record);
+  return DictionaryFactory::instance()->createScanner(&record);
 }
 
 // Score of a weight-1 item over one body part, with room for every match.
 unsigned long countIn(uint16_t code, std::string const& text, RecordingLogger& logger) {
   TestArea area{{text, 1}};
-  return makeItem(code).item->scan(&area, 100, logger);
+  return makeItem(code)->scan(&area, 100, logger);
 }
 
 TEST(PredefinedItemsTest, FindsValidIdentifiersAndRefusesTheRest) {
@@ -166,7 +144,7 @@ TEST(PredefinedItemsTest, NoLineBreakFlagReachesTheDigitGroupCheck) {
     TestArea area{{"SSN\n123-45-6789\nCard\n4111 1111 1111 1111\nSIN\n046 454 286\n", flags}};
     RecordingLogger logger;
     for (uint16_t code : {256, 257, 258}) {
-      EXPECT_EQ(1ul, makeItem(code).item->scan(&area, 10, logger)) << code;
+      EXPECT_EQ(1ul, makeItem(code)->scan(&area, 10, logger)) << code;
     }
   }
 }

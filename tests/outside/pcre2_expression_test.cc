@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "outside/ranged_search.h"
 #include "vessamund/regex.h"
 #include "vessamund/validators.h"
 
@@ -143,14 +144,14 @@ TEST(Pcre2ExpressionTest, MatchesInSearchesOnlyItsRanges) {
   for (auto const& r : rows) {
     SCOPED_TRACE(r.note);
     Probe p;
-    e.matchesIn(text.data(), text.size(), 100, r.ranges.data(), r.ranges.size(), &p, 0);
+    matchesIn(e, text.data(), text.size(), 100, r.ranges.data(), r.ranges.size(), &p, 0);
     EXPECT_EQ(p.candidates, r.expected);
   }
   // The resume rule and `wanted` are those of matches(): resuming at a
   // candidate's start moves one on, inside the same range.
   Probe back(true, Probe::kStart);
   std::vector<StartRange> const all{{0, 17}};
-  EXPECT_EQ(3ul, e.matchesIn(text.data(), text.size(), 3, all.data(), 1, &back, 0));
+  EXPECT_EQ(3ul, matchesIn(e, text.data(), text.size(), 3, all.data(), 1, &back, 0));
   EXPECT_EQ((std::vector<std::string>{"ab", "aab", "ab"}), back.candidates);
 }
 

@@ -85,13 +85,13 @@ TEST(Findings, EachItemKindReportsWhatCounted) {
     vmund_test::TestArea area;
     for (Part const& p : row.parts) area.add(p.text, p.flags);
     Ref<Vessamund::DictionaryScannerImpl> scanner(vmund_test::makeScanner(row.items, "D"));
+    Ref<Vessamund::DictionaryScannerImpl> const reference =
+        Vessamund::internal::referenceScanner(scanner.get());
     for (bool planned : {true, false}) {
       FindingList list(64);
       FindingScope asking(list);
-      std::string matchLog, scoreList;
-      auto& profile = *static_cast<Vessamund::ProfileDictionaryScanner*>(scanner.get());
-      vmund_test::ScanOutcome const o = vmund_test::scanProfile(profile, area, row.budget,
-                                                               planned);
+      vmund_test::ScanOutcome const o =
+          vmund_test::scanWith(planned ? *scanner.get() : *reference.get(), area, row.budget);
       EXPECT_EQ(describe(list, row.parts), row.expected) << (planned ? "planned" : "reference");
       for (Vessamund::Finding const& f : list) EXPECT_STREQ(f.dictionary, "D");
       EXPECT_GT(o.score, 0u);
@@ -166,20 +166,22 @@ TEST(Findings, InnerScopeWinsAndRestores) {
 TEST(Findings, AllocateNothingPerMatch) {
   Ref<Vessamund::DictionaryScannerImpl> handle(
       vmund_test::makeScanner(vmund_test::mixedPolicy()));
-  auto& scanner = *static_cast<Vessamund::ProfileDictionaryScanner*>(handle.get());
   std::vector<std::string> words;
   for (auto const& r : vmund_test::policyWords()) words.push_back(r.pattern);
   std::mt19937 rng(7);
   vmund_test::TestArea area = vmund_test::denseArea(rng, words, 20000);
   FindingList list(1 << 16);
+  Ref<Vessamund::DictionaryScannerImpl> const reference =
+      Vessamund::internal::referenceScanner(handle.get());
   for (bool planned : {true, false}) {
-    vmund_test::scanProfile(scanner, area, ULONG_MAX, planned);  // warms the thread
+    Vessamund::DictionaryScannerImpl& scanner = planned ? *handle.get() : *reference.get();
+    vmund_test::scanWith(scanner, area, ULONG_MAX);  // warms the thread
     unsigned long const before = vmund_test::allocationCount();
-    vmund_test::scanProfile(scanner, area, ULONG_MAX, planned);
+    vmund_test::scanWith(scanner, area, ULONG_MAX);
     unsigned long const without = vmund_test::allocationCount() - before;
     FindingScope asking(list);
     list.clear();
-    vmund_test::scanProfile(scanner, area, ULONG_MAX, planned);
+    vmund_test::scanWith(scanner, area, ULONG_MAX);
     unsigned long const with = vmund_test::allocationCount() - before - without;
     EXPECT_GT(list.size(), 100u);
     EXPECT_EQ(with, without) << (planned ? "planned" : "reference");
@@ -192,7 +194,8 @@ TEST(Findings, LeaveEveryLogCallAsItWas) {
   Ref<Vessamund::DictionaryScannerImpl> handle(
       vmund_test::makeScanner(vmund_test::mixedPolicy()));
   auto& scanner = *static_cast<Vessamund::ProfileDictionaryScanner*>(handle.get());
-  auto const& plan = Vessamund::internal::ProfileScanAccess::prepare(scanner);
+  std::vector<vmund_test::PolicyRow> const rows = vmund_test::mixedPolicy();
+  auto const plan = vmund_test::planOf(scanner, rows);
   std::vector<std::string> words;
   for (auto const& r : vmund_test::policyWords()) words.push_back(r.pattern);
   std::mt19937 rng(11);
@@ -208,8 +211,9 @@ TEST(Findings, LeaveEveryLogCallAsItWas) {
       {
         FindingScope asking(list);
         Vessamund::internal::FindingRecorder recorder("D", &area);
-        recorder.beginItem(index, item);
-        Vessamund::internal::PlannedScan run(&plan, recorder.area());
+        recorder.beginItem(index, item,
+                           &Vessamund::internal::patternKindFor(rows[index].type));
+        Vessamund::internal::PlannedScan run(plan.get(), recorder.area());
         b = run.scanItem(index, item, budget, asked);
       }
       EXPECT_EQ(a, b) << index;

@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "scan/candidate_table.h"
+#include "items/candidate_table.h"
 #include "support/allocation_count.h"
 #include "support/dense_text.h"
 #include "support/mixed_policy.h"
@@ -21,8 +21,6 @@ namespace {
 
 using Vessamund::ProfileDictionaryScanner;
 using Vessamund::Ref;
-using Vessamund::internal::ProfileScanAccess;
-using Vessamund::internal::ScanPlan;
 using vmund_test::PolicyRow;
 using vmund_test::TestArea;
 
@@ -61,9 +59,8 @@ TEST(PlannedScan, AgreesOnDenseMessages) {
     SCOPED_TRACE(d.note);
     Ref<Vessamund::DictionaryScannerImpl> handle(vmund_test::makeScanner(d.rows));
     auto& scanner = *static_cast<ProfileDictionaryScanner*>(handle.get());
-    auto const plan = ScanPlan::build(scanner.itemList(), 1);
+    auto const plan = vmund_test::planOf(scanner, d.rows);
     ASSERT_TRUE(plan->worthwhile());
-    ASSERT_TRUE(ProfileScanAccess::prepare(scanner).worthwhile());
     for (unsigned seed = 1; seed <= 60; ++seed) {
       std::mt19937 rng(seed);
       TestArea area = vmund_test::denseArea(rng, words);
@@ -75,6 +72,48 @@ TEST(PlannedScan, AgreesOnDenseMessages) {
       // way on both paths only if the logger calls come in the same order.
       ASSERT_EQ(vmund_test::compareScans(scanner, area, ULONG_MAX, fullLog), "") << seed;
     }
+  }
+}
+
+// Counts the walks over a message: every item that reads the parts itself
+// starts one, and so does the plan's one pass.
+class CountingArea : public TestArea {
+ public:
+  using TestArea::TestArea;
+  Vessamund::DScanAreaPart* first() override {
+    ++walks;
+    return TestArea::first();
+  }
+  int walks = 0;
+};
+
+// The comparisons above mean something only if the scanner does plan: its
+// items (made by add_pattern) skip a message without their words, while its
+// reference twin, and a scanner of items appended whole, walk it per item.
+TEST(PlannedScan, PatternsAddedByRecordArePlanned) {
+  std::vector<PolicyRow> const rows = vmund_test::policyWords();
+  Ref<Vessamund::DictionaryScannerImpl> handle(vmund_test::makeScanner(rows));
+  auto& scanner = *static_cast<ProfileDictionaryScanner*>(handle.get());
+  Ref<Vessamund::DictionaryScannerImpl> const reference =
+      Vessamund::internal::referenceScanner(&scanner);
+  auto* appended = new ProfileDictionaryScanner("MIX");
+  Ref<Vessamund::DictionaryScannerImpl> appendedHandle(appended);
+  for (auto const& item : scanner.itemList()) appended->addItem(item);
+  int const items = static_cast<int>(scanner.itemList().size());
+  struct Row {
+    char const* note;
+    Vessamund::DictionaryScannerImpl* scanner;
+    int walks;
+  } const cases[] = {
+      {"planned: one pass, then only the empty word reads", &scanner, 2},
+      {"reference twin", reference.get(), items},
+      {"items appended whole", appended, items},
+  };
+  for (Row const& r : cases) {
+    SCOPED_TRACE(r.note);
+    CountingArea area{{"zzzqqq", 1}};
+    vmund_test::scanWith(*r.scanner, area, 1000000);
+    EXPECT_EQ(area.walks, r.walks);
   }
 }
 
@@ -113,8 +152,8 @@ TEST(PlannedScan, AgreesWhenTheTableOverflows) {
       SCOPED_TRACE(all[d].note);
       Ref<Vessamund::DictionaryScannerImpl> handle(vmund_test::makeScanner(all[d].rows));
       auto& scanner = *static_cast<ProfileDictionaryScanner*>(handle.get());
-      auto const plan = ScanPlan::build(scanner.itemList(), 1);
-      ProfileScanAccess::prepare(scanner);
+      auto const plan = vmund_test::planOf(scanner, all[d].rows);
+      scanner.prepare();
       for (unsigned seed = 1; seed <= 4; ++seed) {
         std::mt19937 rng(seed);
         TestArea area;
@@ -164,7 +203,7 @@ TEST(PlannedScan, StopsWhereTheEngineGivesUp) {
     std::vector<PolicyRow> policy = {{r.code, "", 1, 1, 0}, {3, "and", 1, 1, 0}};
     Ref<Vessamund::DictionaryScannerImpl> handle(vmund_test::makeScanner(policy));
     auto& scanner = *static_cast<ProfileDictionaryScanner*>(handle.get());
-    auto const plan = ScanPlan::build(scanner.itemList(), 1);
+    auto const plan = vmund_test::planOf(scanner, policy);
     TestArea area{{r.before + r.after, 1}};
     TestArea alone{{r.after, 1}};
     auto& detector = *scanner.itemList().front().get();
@@ -183,15 +222,17 @@ TEST(PlannedScan, AllocatesNothingOnceWarm) {
   Ref<Vessamund::DictionaryScannerImpl> handle(
       vmund_test::makeScanner(vmund_test::mixedPolicy()));
   auto& scanner = *static_cast<ProfileDictionaryScanner*>(handle.get());
+  Ref<Vessamund::DictionaryScannerImpl> const reference =
+      Vessamund::internal::referenceScanner(&scanner);
   for (unsigned seed = 300; seed < 310; ++seed) {
     std::mt19937 rng(seed);
     TestArea area = vmund_test::denseArea(rng, words, 20000);
-    vmund_test::scanProfile(scanner, area, 1000000, true);  // warms the thread
-    vmund_test::scanProfile(scanner, area, 1000000, false);
+    vmund_test::scanWith(scanner, area, 1000000);  // warms the thread
+    vmund_test::scanWith(*reference.get(), area, 1000000);
     unsigned long const before = vmund_test::allocationCount();
-    vmund_test::scanProfile(scanner, area, 1000000, true);
+    vmund_test::scanWith(scanner, area, 1000000);
     unsigned long const planned = vmund_test::allocationCount() - before;
-    vmund_test::scanProfile(scanner, area, 1000000, false);
+    vmund_test::scanWith(*reference.get(), area, 1000000);
     unsigned long const reference = vmund_test::allocationCount() - before - planned;
     EXPECT_EQ(planned, reference) << "seed " << seed;
   }
@@ -252,9 +293,13 @@ TEST(PlannedScan, ScanInsideAScanAgrees) {
   NestedScan nested(inner, innerArea);
   std::string log, list;
   unsigned long const score = outer.scan(&outerArea, 1000000, &nested, log, list);
-  EXPECT_EQ(vmund_test::scanProfile(outer, outerArea, 1000000, false).score, score);
+  EXPECT_EQ(vmund_test::scanWith(*Vessamund::internal::referenceScanner(&outer).get(), outerArea,
+                                  1000000).score,
+            score);
   ASSERT_FALSE(nested.scores.empty());
-  unsigned long const innerReference = vmund_test::scanProfile(inner, innerArea, 1000, false).score;
+  unsigned long const innerReference =
+      vmund_test::scanWith(*Vessamund::internal::referenceScanner(&inner).get(), innerArea, 1000)
+          .score;
   EXPECT_NE(innerReference, 0u);
   for (unsigned long s : nested.scores) EXPECT_EQ(s, innerReference);
 }

@@ -7,9 +7,13 @@
 #define VESSAMUND_TESTS_SUPPORT_MIXED_POLICY_H_
 
 #include <cstdint>
+#include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "items/kinds/pattern_kind.h"
+#include "scan/scan_plan.h"
 #include "support/test_area.h"
 #include "vessamund/scanner.h"
 
@@ -115,7 +119,7 @@ inline std::vector<PolicyRow> mixedPolicy() {
   return rows;
 }
 
-// A profile scanner over `rows`, made by the factory item by item.
+// A profile scanner over `rows`, made item by item with add_pattern.
 inline Vessamund::ProfileDictionaryScanner* makeScanner(std::vector<PolicyRow> const& rows,
                                                         std::string const& name = "MIX") {
   auto* scanner = new Vessamund::ProfileDictionaryScanner(name);
@@ -125,6 +129,18 @@ inline Vessamund::ProfileDictionaryScanner* makeScanner(std::vector<PolicyRow> c
     scanner->add_pattern(&record);
   }
   return scanner;
+}
+
+// The plan of the items makeScanner(rows) gave `scanner`, built as the
+// scanner builds its own, but with a plan wanted however few items it
+// prefilters.
+inline std::unique_ptr<Vessamund::internal::ScanPlan> planOf(
+    Vessamund::ProfileDictionaryScanner const& scanner, std::vector<PolicyRow> const& rows) {
+  std::vector<Vessamund::internal::PatternKind const*> kinds;
+  for (auto const& r : rows) kinds.push_back(&Vessamund::internal::patternKindFor(r.type));
+  // No row of these policies is dropped; a drop would misalign the kinds.
+  if (kinds.size() != scanner.itemList().size()) std::abort();
+  return Vessamund::internal::ScanPlan::build(scanner.itemList(), kinds, 1);
 }
 
 }  // namespace vmund_test

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "scan/profile_scan_access.h"
+#include "scan/reference_scanner.h"
 #include "scan/scan_plan.h"
 #include "vessamund/findings.h"
 #include "vessamund/scanner.h"
@@ -32,8 +32,8 @@ class ExactLogger : public Vessamund::DictionaryMatchLogger {
   std::vector<Report> reports;
 };
 
-// Each item of `scanner` scanned with `plan` and on its own, in dictionary
-// order, each with `budget`. Returns "" when every score and every report
+// Each item of `scanner` scanned with `plan` (built for its items) and on
+// its own, in dictionary order, each with `budget`. Returns "" when every score and every report
 // (identifier, position, length, order) agree, else the first difference.
 inline std::string compareItems(Vessamund::ProfileDictionaryScanner const& scanner,
                                 Vessamund::internal::ScanPlan const& plan,
@@ -63,17 +63,6 @@ struct ScanOutcome {
   std::string scoreList;
 };
 
-// Findings in a form that compares and prints: one line each.
-inline std::string describeFindings(Vessamund::FindingList const& list) {
-  std::ostringstream out;
-  for (Vessamund::Finding const& f : list) {
-    out << f.dictionary << " item " << f.item << " type " << f.patternType << " part " << f.part
-        << " @" << f.offset << "+" << f.length << "\n";
-  }
-  if (list.dropped() != 0) out << list.dropped() << " dropped\n";
-  return out.str();
-}
-
 // A progress callback that polls before every item and counts the polls.
 class CountingProgress : public Vessamund::ProgressCb {
  public:
@@ -86,28 +75,36 @@ class CountingProgress : public Vessamund::ProgressCb {
   int polls = 0;
 };
 
-// The whole dictionary scan, planned or reference, from given strings.
-inline ScanOutcome scanProfile(Vessamund::ProfileDictionaryScanner& scanner,
-                               Vessamund::DScanAreaImpl& area, unsigned long budget,
-                               bool planned, std::string const& matchLog = "",
-                               std::string const& scoreList = "",
-                               Vessamund::ProgressCb* progress = nullptr) {
+// Findings in a form that compares and prints: one line each.
+inline std::string describeFindings(Vessamund::FindingList const& list) {
+  std::ostringstream out;
+  for (Vessamund::Finding const& f : list) {
+    out << f.dictionary << " item " << f.item << " type " << f.patternType << " part " << f.part
+        << " @" << f.offset << "+" << f.length << "\n";
+  }
+  if (list.dropped() != 0) out << list.dropped() << " dropped\n";
+  return out.str();
+}
+
+// The whole dictionary scan from given strings.
+inline ScanOutcome scanWith(Vessamund::DictionaryScannerImpl& scanner,
+                            Vessamund::DScanAreaImpl& area, unsigned long budget,
+                            std::string const& matchLog = "", std::string const& scoreList = "",
+                            Vessamund::ProgressCb* progress = nullptr) {
   ScanOutcome o{0, matchLog, scoreList};
-  o.score = planned ? scanner.scan(&area, budget, progress, o.matchLog, o.scoreList)
-                    : Vessamund::internal::ProfileScanAccess::scanReference(
-                          scanner, &area, budget, progress, o.matchLog, o.scoreList);
+  o.score = scanner.scan(&area, budget, progress, o.matchLog, o.scoreList);
   return o;
 }
 
 // The same scan with findings asked for: its outcome, which must equal the
 // scan without them, and the findings it gave.
-inline ScanOutcome scanWithFindings(Vessamund::ProfileDictionaryScanner& scanner,
+inline ScanOutcome scanWithFindings(Vessamund::DictionaryScannerImpl& scanner,
                                     Vessamund::DScanAreaImpl& area, unsigned long budget,
-                                    bool planned, std::string const& matchLog,
-                                    Vessamund::ProgressCb* progress, std::string& findings) {
+                                    std::string const& matchLog, Vessamund::ProgressCb* progress,
+                                    std::string& findings) {
   Vessamund::FindingList list(1 << 14);
   Vessamund::FindingScope asking(list);
-  ScanOutcome o = scanProfile(scanner, area, budget, planned, matchLog, "", progress);
+  ScanOutcome o = scanWith(scanner, area, budget, matchLog, "", progress);
   findings = describeFindings(list);
   return o;
 }
@@ -116,24 +113,25 @@ inline bool operator==(ScanOutcome const& a, ScanOutcome const& b) {
   return a.score == b.score && a.matchLog == b.matchLog && a.scoreList == b.scoreList;
 }
 
-// Both whole scans, without a progress callback and with one that polls
+// Both whole scans, planned (`scanner` itself) and reference (`reference`,
+// its reference twin), without a progress callback and with one that polls
 // before every item; "" when they agree (the polls included), else both
 // outcomes. Each is also run with findings asked for: its outcome must be
 // the one without, and the findings of both ways must be the same.
-inline std::string compareScans(Vessamund::ProfileDictionaryScanner& scanner,
+inline std::string compareScans(Vessamund::DictionaryScannerImpl& scanner,
+                                Vessamund::DictionaryScannerImpl& reference,
                                 Vessamund::DScanAreaImpl& area, unsigned long budget,
                                 std::string const& matchLog = "") {
   for (bool polled : {false, true}) {
     CountingProgress pa, pb, pc, pd;
-    ScanOutcome const a =
-        scanProfile(scanner, area, budget, true, matchLog, "", polled ? &pa : nullptr);
+    ScanOutcome const a = scanWith(scanner, area, budget, matchLog, "", polled ? &pa : nullptr);
     ScanOutcome const b =
-        scanProfile(scanner, area, budget, false, matchLog, "", polled ? &pb : nullptr);
+        scanWith(reference, area, budget, matchLog, "", polled ? &pb : nullptr);
     std::string fa, fb;
     ScanOutcome const c =
-        scanWithFindings(scanner, area, budget, true, matchLog, polled ? &pc : nullptr, fa);
+        scanWithFindings(scanner, area, budget, matchLog, polled ? &pc : nullptr, fa);
     ScanOutcome const d =
-        scanWithFindings(scanner, area, budget, false, matchLog, polled ? &pd : nullptr, fb);
+        scanWithFindings(reference, area, budget, matchLog, polled ? &pd : nullptr, fb);
     if (!(c == a) || !(d == b) || pc.polls != pa.polls || pd.polls != pb.polls) {
       return "budget " + std::to_string(budget) + (polled ? ", polled" : "") +
              ": asking for findings changed the scan: " + c.scoreList + " " + c.matchLog +
@@ -154,6 +152,15 @@ inline std::string compareScans(Vessamund::ProfileDictionaryScanner& scanner,
     return out.str();
   }
   return "";
+}
+
+// The same, against a reference twin made for the call.
+inline std::string compareScans(Vessamund::DictionaryScannerImpl& scanner,
+                                Vessamund::DScanAreaImpl& area, unsigned long budget,
+                                std::string const& matchLog = "") {
+  Vessamund::Ref<Vessamund::DictionaryScannerImpl> const reference =
+      Vessamund::internal::referenceScanner(&scanner);
+  return compareScans(scanner, *reference.get(), area, budget, matchLog);
 }
 
 }  // namespace vmund_test

@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "scan/item_scan.h"
+#include "items/item_scan.h"
 #include "support/test_area.h"
 
 namespace {

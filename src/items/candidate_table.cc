@@ -1,6 +1,6 @@
 // The candidate table (candidate_table.h): records kept during the pass,
 // ranges merged part by part, cursors for the items.
-#include "scan/candidate_table.h"
+#include "items/candidate_table.h"
 
 #include <algorithm>
 #include <cstring>

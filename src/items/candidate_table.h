@@ -16,7 +16,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "vessamund/regex.h"
+#include "outside/ranged_search.h"
 
 namespace Vessamund {
 namespace internal {

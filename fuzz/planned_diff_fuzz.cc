@@ -8,10 +8,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "scan/candidate_table.h"
+#include "items/candidate_table.h"
 #include "support/mixed_policy.h"
 #include "support/scan_compare.h"
 
@@ -20,11 +21,15 @@ namespace {
 struct Policy {
   std::vector<Vessamund::Ref<Vessamund::DictionaryScannerImpl>> handles;
   std::vector<Vessamund::ProfileDictionaryScanner*> scanners;
+  std::vector<Vessamund::Ref<Vessamund::DictionaryScannerImpl>> references;  // their twins
+  std::vector<std::unique_ptr<Vessamund::internal::ScanPlan>> plans;
   Policy() {
     for (auto const& rows : {vmund_test::mixedPolicy(), vmund_test::policyDetectors()}) {
       scanners.push_back(vmund_test::makeScanner(rows));
       handles.emplace_back(scanners.back());
-      Vessamund::internal::ProfileScanAccess::prepare(*scanners.back());
+      scanners.back()->prepare();
+      references.push_back(Vessamund::internal::referenceScanner(scanners.back()));
+      plans.push_back(vmund_test::planOf(*scanners.back(), rows));
     }
   }
 };
@@ -58,12 +63,11 @@ extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
     area.add(part, flags);
     start = end + 1;
   }
-  for (auto* scanner : policy.scanners) {
-    std::string diff = vmund_test::compareScans(*scanner, area, budget);
-    if (diff.empty()) {
-      diff = vmund_test::compareItems(
-          *scanner, Vessamund::internal::ProfileScanAccess::prepare(*scanner), area, budget);
-    }
+  for (size_t i = 0; i < policy.scanners.size(); ++i) {
+    Vessamund::ProfileDictionaryScanner* scanner = policy.scanners[i];
+    std::string diff =
+        vmund_test::compareScans(*scanner, *policy.references[i].get(), area, budget);
+    if (diff.empty()) diff = vmund_test::compareItems(*scanner, *policy.plans[i], area, budget);
     if (!diff.empty()) {
       std::fprintf(stderr, "%s: %s\n", scanner->dictionaryName().c_str(), diff.c_str());
       __builtin_trap();
