@@ -415,6 +415,8 @@ ReadResult readMessages(std::string const& bytes, std::string const& name,
     ++n;
     Message m;
     m.id = mbox ? name + "#" + std::to_string(n) : name;
+    m.offset = mbox ? static_cast<size_t>(g_mime_parser_get_mbox_marker_offset(parser.get()))
+                    : start;
     m.messageId = headerText(msg.get(), "Message-ID");
     if (m.messageId.size() > 1 && m.messageId.front() == '<' && m.messageId.back() == '>')
       m.messageId = m.messageId.substr(1, m.messageId.size() - 2);
