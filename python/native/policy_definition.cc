@@ -41,14 +41,14 @@ PolicyDefinition PolicyDefinition::fromJson(std::string const& text) {
     d.threshold = j.at("threshold").get<unsigned long>();
     d.timeoutSeconds = j.at("timeout").get<double>();
     for (json const& s : j.at("scanners")) {
-      ScannerRequest spec;
+      ScannerRequest request;
       int const source = s.at(0).get<int>();
       if (source < ScannerRequest::kDictionary || source > ScannerRequest::kTemplate)
         throw std::invalid_argument("unknown scanner source");
-      spec.source = static_cast<ScannerRequest::Source>(source);
-      spec.name = s.at(1).get<std::string>();
-      spec.number = s.at(2).get<unsigned short>();
-      d.scanners.push_back(spec);
+      request.source = static_cast<ScannerRequest::Source>(source);
+      request.name = s.at(1).get<std::string>();
+      request.number = s.at(2).get<unsigned short>();
+      d.scanners.push_back(request);
     }
     d.fromRows = j.at("from_rows").get<bool>();
     for (json const& dict : j.at("dictionaries")) {

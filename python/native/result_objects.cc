@@ -131,9 +131,9 @@ py::object toPython(MessageOutcome outcome, PolicyDefinition const& definition) 
   m.timedOut = outcome.timedOut;
   for (size_t i = 0; i < outcome.results.size(); ++i) {
     ScannerOutcome& r = outcome.results[i];
-    ScannerRequest const& spec = definition.scanners[i];
-    m.results.push_back({spec.name, sourceName(spec), definition.threshold, r.score, r.reached,
-                         std::move(r.scoreRecord), std::move(r.matchRecord),
+    ScannerRequest const& request = definition.scanners[i];
+    m.results.push_back({request.name, sourceName(request), definition.threshold, r.score,
+                         r.reached, std::move(r.scoreRecord), std::move(r.matchRecord),
                          findingsToPython(r), r.findingsDropped});
   }
   m.headers = std::move(outcome.headers);
