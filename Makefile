@@ -7,7 +7,7 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE ?= cmake
 BUILD ?= build
 
-.PHONY: all bootstrap build test check asan-build asan tsan mariadb-check demo bench fuzz fuzz-long clean milter-e2e
+.PHONY: all bootstrap build test check asan-build asan tsan mariadb-check demo bench fuzz fuzz-long clean milter-e2e python python-install
 
 all: build
 
@@ -51,6 +51,18 @@ check: bootstrap
 	$(MAKE) tsan
 	$(MAKE) asan
 	$(MAKE) fuzz
+
+# The Python module and vmund-bulk, ready in $(BUILD)/python (use it with
+# PYTHONPATH=$(BUILD)/python), and their tests; `make python-install` installs
+# the library, the module and vmund-bulk under PREFIX.
+PREFIX ?= /usr/local
+python:
+	$(CMAKE) -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DVMUND_BUILD_PYTHON=ON
+	$(CMAKE) --build $(BUILD) -j$(JOBS) --target vessamund_python vmund
+	cd $(BUILD) && ctest --output-on-failure -R '^python\.'
+
+python-install: python
+	$(CMAKE) --install $(BUILD) --prefix $(PREFIX)
 
 # Only the vmund command (no tests, benchmarks or milter), then the demo,
 # with the time both took.

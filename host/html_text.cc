@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "host/utf8_text.h"
+
 namespace vmund {
 namespace {
 
@@ -189,7 +191,8 @@ class Renderer {
       }
       if (j < in_.size() && in_[j] == ';') ++j;
       if (cp == '\r') cp = '\n';  // parts hold LF line ends only
-      appendUtf8(decoded, cp);
+      // A reference to NUL would end the part early: it becomes U+FFFD too.
+      appendUtf8(decoded, cp == 0 || cp > 0x10FFFF ? 0xFFFDu : static_cast<uint32_t>(cp));
     } else {
       size_t start = j;
       while (j < in_.size() && isAlnum(in_[j]) && j - start < 10) ++j;
@@ -212,7 +215,7 @@ class Renderer {
         pendingSpace_ = true;
         return j;
       }
-      appendUtf8(decoded, cp);
+      appendUtf8(decoded, static_cast<uint32_t>(cp));
     }
     emitText(decoded);
     return j;
@@ -226,24 +229,6 @@ class Renderer {
 
 }  // namespace
 
-void appendUtf8(std::string& out, unsigned long cp) {
-  if (cp == 0 || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
 
 std::string htmlToText(std::string const& html) { return Renderer(html).run(); }
 

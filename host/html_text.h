@@ -16,10 +16,6 @@ namespace vmund {
 // recurses, so pathological nesting cannot exhaust the stack.
 std::string htmlToText(std::string const& html);
 
-// Appends the UTF-8 encoding of `codepoint` (U+FFFD for surrogates, zero and
-// values above U+10FFFF).
-void appendUtf8(std::string& out, unsigned long codepoint);
-
 }  // namespace vmund
 
 #endif  // VMUND_CLI_HOST_HTML_TEXT_H_

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <memory>
 
+#include "host/header_text.h"
 #include "host/mime_reader.h"
 
 namespace vmund {
@@ -99,22 +100,6 @@ bool isText(std::string const& bytes) {
   return g_utf8_validate(bytes.data(), static_cast<gssize>(bytes.size()), nullptr);
 }
 
-// Header values unfolded and decoded as mime_reader.cc reads them.
-std::string unfolded(char const* value) {
-  std::string out;
-  for (char const* p = value ? value : ""; *p; ++p) {
-    if (*p == '\r' || *p == '\n') {
-      if (!out.empty() && out.back() != ' ') out += ' ';
-      while (p[1] == ' ' || p[1] == '\t' || p[1] == '\r' || p[1] == '\n') ++p;
-      continue;
-    }
-    out += *p;
-  }
-  size_t b = out.find_first_not_of(" \t");
-  size_t e = out.find_last_not_of(" \t");
-  return b == std::string::npos ? std::string() : out.substr(b, e - b + 1);
-}
-
 class Rewriter {
  public:
   explicit Rewriter(Replacements const& r) : replacements_(r) {}
@@ -133,9 +118,9 @@ class Rewriter {
     bool any = false;
     for (int i = 0; i < count; ++i) {
       GMimeHeader* h = g_mime_header_list_get_header_at(list, i);
-      std::string value = unfolded(g_mime_header_get_raw_value(h));
+      std::string value = unfoldedHeader(g_mime_header_get_raw_value(h));
       char* decoded = g_mime_utils_header_decode_text(nullptr, value.c_str());
-      std::string text = decoded ? unfolded(decoded) : value;
+      std::string text = decoded ? unfoldedHeader(decoded) : value;
       g_free(decoded);
       if (!replaceAll(text, replacements_)) continue;
       g_mime_header_set_value(h, nullptr, text.c_str(), "utf-8");

@@ -15,7 +15,9 @@
 
 #include "host/attachment_extractor.h"
 #include "host/format_sniff.h"
+#include "host/header_text.h"
 #include "host/html_text.h"
+#include "host/utf8_text.h"
 
 namespace vmund {
 namespace {
@@ -101,23 +103,6 @@ std::string contentThrough(GMimePart* part, std::vector<GMimeFilter*> const& fil
   return std::string(reinterpret_cast<char const*>(array->data), array->len);
 }
 
-// Line ends as a reader renders them: CRLF and a lone CR (old Macintosh
-// files, doubled CRs from broken gateways) each become LF.
-std::string unixLines(std::string text) {
-  char const* cr = static_cast<char const*>(std::memchr(text.data(), '\r', text.size()));
-  if (cr == nullptr) return text;
-  size_t w = static_cast<size_t>(cr - text.data());
-  for (size_t r = w; r < text.size(); ++r) {
-    if (text[r] == '\r') {
-      text[w++] = '\n';
-      if (r + 1 < text.size() && text[r + 1] == '\n') ++r;
-    } else {
-      text[w++] = text[r];
-    }
-  }
-  text.resize(w);
-  return text;
-}
 
 bool isUtf8Compatible(std::string const& charset) {
   return charset.empty() || charset == "utf-8" || charset == "utf8" || charset == "us-ascii" ||
@@ -176,23 +161,7 @@ std::string decodedText(GMimePart* part) {
     if (GMimeFilter* conv = g_mime_filter_charset_new(charset.c_str(), "UTF-8"))
       filters.push_back(conv);
   }
-  return ensureUtf8(unixLines(contentThrough(part, filters)));
-}
-
-// Joins folded lines with one blank and trims the value's ends.
-std::string unfolded(char const* value) {
-  std::string out;
-  for (char const* p = value ? value : ""; *p; ++p) {
-    if (*p == '\r' || *p == '\n') {  // folds, and stray line ends of broken headers
-      if (!out.empty() && out.back() != ' ') out += ' ';
-      while (p[1] == ' ' || p[1] == '\t' || p[1] == '\r' || p[1] == '\n') ++p;
-      continue;
-    }
-    out += *p;
-  }
-  size_t b = out.find_first_not_of(" \t");
-  size_t e = out.find_last_not_of(" \t");
-  return b == std::string::npos ? std::string() : out.substr(b, e - b + 1);
+  return ensureUtf8(lfLines(contentThrough(part, filters)));
 }
 
 // Appends "Name: value\n" for every header of `obj`, values unfolded and
@@ -206,12 +175,12 @@ void appendHeaders(GMimeObject* obj, std::string& block) {
     char const* raw = g_mime_header_get_raw_value(h);
     // Decoding the raw value ourselves treats every header alike (GMime's
     // own value is re-encoded for some address headers).
-    std::string value = unfolded(raw);
+    std::string value = unfoldedHeader(raw);
     char* decoded = g_mime_utils_header_decode_text(nullptr, value.c_str());
     std::string line = name ? name : "";
     line += ": ";
     // An encoded word may itself decode to line ends; the value stays one line.
-    line += decoded ? unfolded(decoded) : value;
+    line += decoded ? unfoldedHeader(decoded) : value;
     // The name too may hold bytes that are not UTF-8.
     block += ensureUtf8(std::move(line));
     block += '\n';
@@ -232,9 +201,9 @@ std::string headerBlock(GMimeMessage* msg) {
 std::string headerText(GMimeMessage* msg, char const* name) {
   char const* raw = g_mime_object_get_header(GMIME_OBJECT(msg), name);
   if (raw == nullptr) return std::string();
-  std::string value = unfolded(raw);
+  std::string value = unfoldedHeader(raw);
   char* decoded = g_mime_utils_header_decode_text(nullptr, value.c_str());
-  if (decoded) value = unfolded(decoded);
+  if (decoded) value = unfoldedHeader(decoded);
   g_free(decoded);
   value.erase(0, value.find_first_not_of(' '));
   return ensureUtf8(std::move(value));
@@ -316,7 +285,7 @@ class TreeWalker {
       raw += after;
     }
     if (raw.find_first_not_of(" \t\r\n") != std::string::npos) {
-      area_.addPart(attached ? kAttachment : kBody, ensureUtf8(unixLines(std::move(raw))),
+      area_.addPart(attached ? kAttachment : kBody, ensureUtf8(lfLines(std::move(raw))),
                     mimeTypeOf(GMIME_OBJECT(mp)) + " text");
     }
   }
@@ -353,7 +322,7 @@ class TreeWalker {
       return;
     }
     if (mime == "application/octet-stream" || mime == "application/unknown") {
-      std::string raw = unixLines(contentThrough(part, {}));
+      std::string raw = lfLines(contentThrough(part, {}));
       if (looksLikeText(raw)) {
         // Only the start was sampled: bytes further on that are not UTF-8
         // become U+FFFD, keeping the text around them as it is.
@@ -379,7 +348,7 @@ class TreeWalker {
     std::string raw = contentThrough(part, {});
     Format format = sniffFormat(raw);
     if (format == Format::kText || format == Format::kHtml) {
-      std::string text = ensureUtf8(unixLines(std::move(raw)));
+      std::string text = ensureUtf8(lfLines(std::move(raw)));
       area_.addPart(kAttachment, format == Format::kHtml ? htmlToText(text) : std::move(text), label);
     } else if (isExtractable(format)) {
       AreaSink sink(area_);
@@ -446,6 +415,8 @@ ReadResult readMessages(std::string const& bytes, std::string const& name,
     ++n;
     Message m;
     m.id = mbox ? name + "#" + std::to_string(n) : name;
+    m.offset = mbox ? static_cast<size_t>(g_mime_parser_get_mbox_marker_offset(parser.get()))
+                    : start;
     m.messageId = headerText(msg.get(), "Message-ID");
     if (m.messageId.size() > 1 && m.messageId.front() == '<' && m.messageId.back() == '>')
       m.messageId = m.messageId.substr(1, m.messageId.size() - 2);
@@ -467,7 +438,7 @@ ReadResult readMailOrText(std::string const& bytes, std::string const& name,
   Message m;
   m.id = name;
   m.notMail = true;
-  m.area.addPart(kBody, ensureUtf8(unixLines(bytes)), "whole input, not mail");
+  m.area.addPart(kBody, ensureUtf8(lfLines(bytes)), "whole input, not mail");
   result.messages.push_back(std::move(m));
   return result;
 }

@@ -14,6 +14,10 @@ namespace vmund {
 // One message ready to scan.
 struct Message {
   std::string id;  // the input's name, with "#N" appended for the N-th message of an mbox
+  // Where the message starts in the input: its mbox "From " line, or its
+  // first header line. Lets a caller that reads one range of a large mbox
+  // name each message by its place in the whole file.
+  size_t offset = 0;
   // What a mail administrator finds the message by, decoded to UTF-8 ("" when
   // the message has no such header): Message-ID without its angle brackets,
   // From as written, Subject.

@@ -19,7 +19,8 @@ std::string cp1252ToUtf8(std::string const& text);
 // U+10FFFF).
 void appendUtf8(std::string& out, uint32_t cp);
 
-// CRLF and lone CR become LF.
+// Line ends as a reader renders them: CRLF and a lone CR (old Macintosh
+// files, doubled CRs from broken gateways) each become LF.
 std::string lfLines(std::string text);
 
 }  // namespace vmund

@@ -5,6 +5,8 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -169,6 +171,12 @@ int main(int argc, char** argv) {
   logger.info("listening on " + config.socket + " with " + std::to_string(config.rules.size()) +
               " rules");
   int status = runMilter();
+  // A message being scanned may take its whole time budget.
+  auto const grace = config.timeBudget + std::chrono::seconds(10);
+  if (!waitForCallbacks(grace)) {
+    logger.error("stopped with a message still being scanned");
+    std::_Exit(status);
+  }
   logger.info("stopped");
   return status;
 }

@@ -10,8 +10,11 @@
 
 #include <cstdlib>
 
+#include <atomic>
 #include <chrono>
 #include <exception>
+#include <string>
+#include <thread>
 #include <vector>
 
 #include "host/deadline.h"
@@ -29,6 +32,26 @@ namespace {
 Config const* gConfig = nullptr;
 ScannerSource* gSource = nullptr;
 Log* gLog = nullptr;
+
+// libmilter's session threads outlive smfi_main(): a connection still open
+// at SIGTERM may call back after it returned. Every callback that reads the
+// configuration, the scanners or the log passes this gate, and main() lets
+// them go only once no callback is inside (waitForCallbacks). seq_cst on
+// both sides: a callback either sees the stop or is counted before main
+// looks.
+std::atomic<int> gInside{0};
+std::atomic<bool> gStopping{false};
+
+class Gate {
+ public:
+  Gate() { gInside.fetch_add(1); }
+  ~Gate() { gInside.fetch_sub(1); }
+  Gate(Gate const&) = delete;
+  Gate& operator=(Gate const&) = delete;
+  // True when the milter is stopping: the callback must not touch the
+  // configuration, and the MTA retries the message later.
+  bool closed() const { return gStopping.load(); }
+};
 
 // What libmilter keeps for one SMTP connection (smfi_setpriv).
 struct Connection {
@@ -118,6 +141,8 @@ unsigned long const kActions = SMFIF_ADDHDRS | SMFIF_CHGHDRS | SMFIF_QUARANTINE;
 sfsistat onNegotiate(SMFICTX* ctx, unsigned long actions, unsigned long steps, unsigned long,
                      unsigned long, unsigned long* wantActions, unsigned long* wantSteps,
                      unsigned long* want2, unsigned long* want3) {
+  Gate gate;
+  if (gate.closed()) return SMFIS_TEMPFAIL;
   *wantActions = actions & kActions;
   unsigned long const rcpt = gConfig->headers.needsRecipients() ? 0 : SMFIP_NORCPT;
   *wantSteps = steps & (SMFIP_NOCONNECT | SMFIP_NOHELO | SMFIP_NOMAIL | rcpt | SMFIP_NOUNKNOWN |
@@ -129,11 +154,15 @@ sfsistat onNegotiate(SMFICTX* ctx, unsigned long actions, unsigned long steps, u
 }
 
 sfsistat onConnect(SMFICTX* ctx, char*, _SOCK_ADDR*) {
+  Gate gate;
+  if (gate.closed()) return SMFIS_TEMPFAIL;
   ensureConnection(ctx);
   return SMFIS_CONTINUE;
 }
 
 sfsistat onEnvfrom(SMFICTX* ctx, char**) {
+  Gate gate;
+  if (gate.closed()) return SMFIS_TEMPFAIL;
   Connection* c = ensureConnection(ctx);
   if (!c) return SMFIS_TEMPFAIL;
   c->message.reset();
@@ -143,6 +172,8 @@ sfsistat onEnvfrom(SMFICTX* ctx, char**) {
 }
 
 sfsistat onEnvrcpt(SMFICTX* ctx, char** argv) {
+  Gate gate;
+  if (gate.closed()) return SMFIS_TEMPFAIL;
   Connection* c = ensureConnection(ctx);
   if (!c) return SMFIS_TEMPFAIL;
   try {
@@ -154,6 +185,8 @@ sfsistat onEnvrcpt(SMFICTX* ctx, char** argv) {
 }
 
 sfsistat onHeader(SMFICTX* ctx, char* name, char* value) {
+  Gate gate;
+  if (gate.closed()) return SMFIS_TEMPFAIL;
   Connection* c = ensureConnection(ctx);
   if (!c) return SMFIS_TEMPFAIL;
   try {
@@ -165,6 +198,8 @@ sfsistat onHeader(SMFICTX* ctx, char* name, char* value) {
 }
 
 sfsistat onBody(SMFICTX* ctx, unsigned char* data, size_t length) {
+  Gate gate;
+  if (gate.closed()) return SMFIS_TEMPFAIL;
   Connection* c = ensureConnection(ctx);
   if (!c) return SMFIS_TEMPFAIL;
   try {
@@ -176,6 +211,8 @@ sfsistat onBody(SMFICTX* ctx, unsigned char* data, size_t length) {
 }
 
 sfsistat onEom(SMFICTX* ctx) {
+  Gate gate;
+  if (gate.closed()) return SMFIS_TEMPFAIL;
   auto start = std::chrono::steady_clock::now();
   Connection* c = ensureConnection(ctx);
   if (!c) return SMFIS_TEMPFAIL;
@@ -245,6 +282,16 @@ void disableNagle() {
 }
 
 }  // namespace
+
+bool waitForCallbacks(std::chrono::milliseconds limit) {
+  gStopping.store(true);
+  auto const end = std::chrono::steady_clock::now() + limit;
+  while (gInside.load() != 0) {
+    if (std::chrono::steady_clock::now() >= end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return true;
+}
 
 std::string registerCallbacks(Config const& config, ScannerSource& source, Log& log) {
   gConfig = &config;

@@ -4,6 +4,7 @@
 #ifndef VMUND_MILTER_MILTER_CALLBACKS_H_
 #define VMUND_MILTER_MILTER_CALLBACKS_H_
 
+#include <chrono>
 #include <string>
 
 #include "milter/config.h"
@@ -18,6 +19,12 @@ namespace milter {
 // objects are borrowed until smfi_main() returns; the callbacks use them from
 // libmilter's threads (one per SMTP connection). Returns "" or what failed.
 std::string registerCallbacks(Config const& config, ScannerSource& source, Log& log);
+
+// After smfi_main() returned: turns away every later callback (the MTA gets a
+// temporary failure) and waits up to `limit` for those still running.
+// Returns false when some were still running at the limit; the borrowed
+// objects must then outlive the process.
+bool waitForCallbacks(std::chrono::milliseconds limit);
 
 }  // namespace milter
 }  // namespace vmund
