@@ -9,45 +9,32 @@
 #include <sstream>
 
 #include "host/attachment_support.h"
-#include "vmund/app.h"
+#include "run_vmund.h"
+#include "support/scoped_env.h"
 
 namespace {
 
-struct Outcome {
-  int status;
-  std::string out;
-  std::string err;
-};
+using vmund_test::Outcome;
 
 class AttachmentScan : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/vmund-attach-cmd-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
     ASSERT_EQ(run({"db", "init", "--db-dir", dir_}).status, 0);
     ASSERT_EQ(run({"dict", "import", "--db-dir", dir_, "PII",
                    VMUND_SOURCE_DIR "/data/policies/identifiers.csv"}).status, 0);
   }
-  void TearDown() override { ASSERT_EQ(system(("rm -rf " + dir_).c_str()), 0); }
-
-  static Outcome run(std::vector<std::string> args) {
-    args.insert(args.begin(), "vmund");
-    std::ostringstream out, err;
-    int status = vmund::runVmund(args, out, err);
-    return Outcome{status, out.str(), err.str()};
-  }
+  static Outcome run(std::vector<std::string> args) { return vmund_test::runVmund(args); }
   // Scans a message holding `file` from data/attachments as `name`.
   Outcome scan(std::string const& name, std::string const& bytes, std::vector<std::string> extra) {
     std::string const path = dir_ + "/" + name + ".eml";
-    std::ofstream(path, std::ios::binary)
-        << vmund_test::messageWith(name, "application/octet-stream", bytes);
+    vmund_test::writeFile(path, vmund_test::messageWith(name, "application/octet-stream", bytes));
     std::vector<std::string> args{"scan", "--db-dir", dir_, "-d", "PII", "--threshold", "1000"};
     args.insert(args.end(), extra.begin(), extra.end());
     args.push_back(path);
     return run(args);
   }
-  std::string dir_;
+  vmund_test::TempDir tmp_;
+  std::string const dir_ = tmp_.dir();
 };
 
 unsigned long scoreOf(std::string const& out) {

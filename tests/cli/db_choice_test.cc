@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "vmund/app.h"
+#include "run_vmund.h"
 
 namespace {
 
@@ -27,19 +27,13 @@ std::string ownDb(TestDb const&) { return std::string("mariadb:") + getenv("VMUN
 char const* const kOtherKind = "sqlite:/var/lib/vessamund";
 #endif
 
-struct Outcome {
-  int status;
-  std::string err;
-};
+using vmund_test::Outcome;
 
-// Scans the sample note with dictionary Lunch (threshold 10) and `dbArgs`.
-Outcome scan(std::vector<std::string> const& dbArgs) {
-  std::vector<std::string> args{"vmund", "scan"};
-  args.insert(args.end(), dbArgs.begin(), dbArgs.end());
+// Scans the sample note with dictionary Lunch (threshold 10) and `args`.
+Outcome scan(std::vector<std::string> args) {
+  args.insert(args.begin(), "scan");
   args.insert(args.end(), {"-d", "Lunch", "--threshold", "10", kMail});
-  std::ostringstream out, err;
-  int status = vmund::runVmund(args, out, err);
-  return Outcome{status, err.str()};
+  return vmund_test::runVmund(args);
 }
 
 class VmundDatabase : public ::testing::Test {

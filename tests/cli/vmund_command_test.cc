@@ -11,8 +11,9 @@
 #include <stdexcept>
 
 #include "admin/config_db.h"
+#include "support/files.h"
 #include "support/scoped_env.h"
-#include "vmund/app.h"
+#include "run_vmund.h"
 #include "vmund/scan_session.h"
 #include "vmund/scan_summary.h"
 
@@ -20,26 +21,10 @@ namespace {
 
 std::string const kSamples = VMUND_SOURCE_DIR "/data/samples";
 
-struct Outcome {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-Outcome vmund(std::vector<std::string> args) {
-  args.insert(args.begin(), "vmund");
-  std::ostringstream out, err;
-  int status = vmund::runVmund(args, out, err);
-  return Outcome{status, out.str(), err.str()};
-}
-
-bool has(std::string const& hay, std::string const& needle) {
-  return hay.find(needle) != std::string::npos;
-}
-
-void writeFile(std::string const& path, std::string const& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
+using vmund_test::Outcome;
+using vmund_test::writeFile;
+Outcome vmund(std::vector<std::string> args) { return vmund_test::runVmund(std::move(args)); }
+bool has(std::string const& hay, std::string const& needle) { return vmund_test::contains(hay, needle); }
 
 class VmundCommand : public ::testing::Test {
  protected:

@@ -17,28 +17,25 @@
 
 #include "attachment_support.h"
 #include "host/isolated_extractor.h"
+#include "support/corpus_generator.h"
+#include "support/scoped_env.h"
 
 namespace {
 
-namespace fs = std::filesystem;
 using nlohmann::json;
 
 TEST(AttachmentCorpus, ExtractedTextsHoldWhatTheManifestExpects) {
-  fs::path const generator = fs::path(VMUND_CORPUS_DIR) / "make_pii_corpus.py";
-  if (!fs::exists(generator)) GTEST_SKIP() << "no generator at " << generator;
-  char dir[] = "/tmp/vmund-attach-corpus-XXXXXX";
-  ASSERT_NE(mkdtemp(dir), nullptr);
+  if (!vmund_test::haveCorpusGenerator()) GTEST_SKIP() << "no " << vmund_test::kCorpusGenerator;
+  vmund_test::TempDir dir;
   vmund_test::KindCounter counter;
   std::map<std::string, int> formats;   // fmt -> locations checked
   std::map<std::string, int> declared;  // how the attachment was declared -> attachments
   int locations = 0;
   vmund::IsolatedExtractor const helper({}, VMUND_EXTRACT_HELPER);
   for (int seed : {1, 2, 3, 17}) {
-    std::string const out = std::string(dir) + "/seed" + std::to_string(seed);
-    std::string const command = std::string(VMUND_PYTHON) + " '" + generator.string() +
-                                "' --binary-attachments --seed " + std::to_string(seed) +
-                                " --count 80 --out '" + out + "' > /dev/null";
-    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    std::string const out = dir.dir() + "/seed" + std::to_string(seed);
+    ASSERT_TRUE(vmund_test::generateCorpus(
+        "--binary-attachments --seed " + std::to_string(seed) + " --count 80", out));
     std::ifstream manifest(out + "/manifest.jsonl");
     std::string line;
     for (int i = 0; std::getline(manifest, line); ++i) {
@@ -75,7 +72,6 @@ TEST(AttachmentCorpus, ExtractedTextsHoldWhatTheManifestExpects) {
         for (json const& a : record["attachments"]) ++declared[a["declared"].get<std::string>()];
     }
   }
-  fs::remove_all(dir);
   // Every format and every kind of mislabelling took part.
   for (char const* f : {"xlsx", "docx", "odt", "pdf", "csv"}) EXPECT_GE(formats[f], 5) << f;
   for (char const* d : {"ok", "generic_type", "wrong_type", "misleading_name"})

@@ -14,17 +14,11 @@
 
 #include "host/extract/file_extractor.h"
 #include "host/mime_reader.h"
+#include "support/files.h"
 #include "support/test_area.h"
 #include "vessamund/scanner.h"
 
 namespace vmund_test {
-
-inline std::string slurpFile(std::string const& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
 
 inline std::string fixture(std::string const& name) {
   return slurpFile(std::string(VMUND_SOURCE_DIR "/data/attachments/") + name);

@@ -20,22 +20,13 @@
 #include "host/message_redaction.h"
 #include "host/mime_reader.h"
 
+#include "attachment_support.h"
+#include "support/corpus_generator.h"
+#include "support/scoped_env.h"
+
 namespace {
 
-namespace fs = std::filesystem;
 using nlohmann::json;
-
-std::string slurp(fs::path const& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
-// The manifest's kind names for the detectors' codes 256..273.
-char const* const kManifestKinds[] = {"CANSIN", "USSSN", "CC",     "ABA",    "CUSIP", "ISIN",
-                                      "UKNI",   "UKNHS", "USEIN",  "USDEA",  "FRCNI", "INSEE",
-                                      "DEPSPT", "IBAN",  "ITIN",   "USPSPT", "FRPSPT", "UKPSPT"};
 
 // Where the manifest says a part's text was planted.
 std::string locationOf(vmund::MessageArea const& area, size_t part) {
@@ -55,17 +46,11 @@ std::string locationOf(vmund::MessageArea const& area, size_t part) {
 class GeneratedCorpus : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    fs::path const generator = fs::path(VMUND_CORPUS_DIR) / "make_pii_corpus.py";
-    if (!fs::exists(generator)) return;
-    char dir[] = "/tmp/vmund-findings-corpus-XXXXXX";
-    if (mkdtemp(dir) == nullptr) return;
-    dir_ = dir;
+    if (!vmund_test::haveCorpusGenerator()) return;
+    tmp_ = new vmund_test::TempDir;
     for (int seed : {1, 5, 23}) {
-      std::string const out = dir_ + "/seed" + std::to_string(seed);
-      std::string const command = std::string(VMUND_PYTHON) + " '" + generator.string() +
-                                  "' --seed " + std::to_string(seed) + " --count 60 --out '" +
-                                  out + "' > /dev/null";
-      if (std::system(command.c_str()) != 0) continue;
+      std::string const out = tmp_->dir() + "/seed" + std::to_string(seed);
+      if (!vmund_test::generateCorpus("--seed " + std::to_string(seed) + " --count 60", out)) continue;
       std::ifstream manifest(out + "/manifest.jsonl");
       for (std::string line; std::getline(manifest, line);) {
         json record = json::parse(line);
@@ -73,9 +58,7 @@ class GeneratedCorpus : public ::testing::Test {
       }
     }
   }
-  static void TearDownTestSuite() {
-    if (!dir_.empty()) fs::remove_all(dir_);
-  }
+  static void TearDownTestSuite() { delete tmp_; }
   void SetUp() override {
     if (messages_.empty()) GTEST_SKIP() << "no corpus generator at " << VMUND_CORPUS_DIR;
   }
@@ -84,11 +67,11 @@ class GeneratedCorpus : public ::testing::Test {
     std::string path;
     json manifest;
   };
-  static std::string dir_;
+  static vmund_test::TempDir* tmp_;
   static std::vector<Generated> messages_;
 };
 
-std::string GeneratedCorpus::dir_;
+vmund_test::TempDir* GeneratedCorpus::tmp_ = nullptr;
 std::vector<GeneratedCorpus::Generated> GeneratedCorpus::messages_;
 
 TEST_F(GeneratedCorpus, FindingsPointAtThePlantedText) {
@@ -96,7 +79,7 @@ TEST_F(GeneratedCorpus, FindingsPointAtThePlantedText) {
   size_t checked = 0;
   for (Generated const& g : messages_) {
     SCOPED_TRACE(g.path);
-    vmund::ReadResult read = vmund::readMessages(slurp(g.path), g.path);
+    vmund::ReadResult read = vmund::readMessages(vmund_test::slurpFile(g.path), g.path);
     ASSERT_EQ(read.messages.size(), 1u);
     vmund::MessageArea& area = read.messages[0].area;
     std::string plainLog, plainScores, log, scores;
@@ -119,7 +102,7 @@ TEST_F(GeneratedCorpus, FindingsPointAtThePlantedText) {
     }
     std::vector<std::string> foundKinds;  // "LOCATION KIND" of every finding
     for (vmund::MessageFinding const& f : found) {
-      std::string const kind = kManifestKinds[f.patternType - 256];
+      std::string const kind = vmund_test::detectorKinds().at(f.patternType - 256).second;
       std::string const where = locationOf(area, f.part);
       std::string const text = area.text(f.part);
       ASSERT_EQ(text.substr(f.offset, f.length), f.value);
@@ -171,7 +154,7 @@ TEST_F(GeneratedCorpus, RedactionMasksIdentifiersAndNothingElse) {
   size_t masked = 0;
   for (Generated const& g : messages_) {
     SCOPED_TRACE(g.path);
-    std::string const input = slurp(g.path);
+    std::string const input = vmund_test::slurpFile(g.path);
     vmund::Redaction r = vmund::redactMessage(input, *scanner.get());
     ASSERT_EQ(r.error, "");
     EXPECT_TRUE(r.remaining.empty()) << r.remaining.size() << " identifiers left";

@@ -14,6 +14,7 @@
 #include "attachment_support.h"
 #include "host/extract_wire.h"
 #include "host/isolated_extractor.h"
+#include "support/scoped_env.h"
 
 namespace {
 
@@ -124,19 +125,14 @@ TEST_F(HostileAttachment, LimitsAreSettings) {
 // Helpers that misbehave, as shell scripts in the helper's place.
 class BrokenHelper : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char tmpl[] = "/tmp/vmund-helper-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
-  }
-  void TearDown() override { fs::remove_all(dir_); }
   std::string script(std::string const& body) {
     std::string path = dir_ + "/helper" + std::to_string(++n_);
     std::ofstream(path) << "#!/bin/sh\n" << body << "\n";
     chmod(path.c_str(), 0755);
     return path;
   }
-  std::string dir_;
+  vmund_test::TempDir tmp_;
+  std::string const dir_ = tmp_.dir();
   int n_ = 0;
 };
 
@@ -182,15 +178,12 @@ TEST(IsolatedExtractor, RunsOutOfMemoryAsAPartNotAProcess) {
   limits.maxRatio = 1000000;
   vmund::IsolatedExtractor const extractor(limits, VMUND_EXTRACT_HELPER, 96ull << 20);
   // 90 MiB of text in a 90 KiB zip: read whole, it does not fit in 96 MiB.
-  std::string big;
-  char tmpl[] = "/tmp/vmund-oom-XXXXXX";
-  ASSERT_NE(mkdtemp(tmpl), nullptr);
+  vmund_test::TempDir tmp;
   std::string const cmd = std::string(VMUND_PYTHON) +
-                          " -c \"import zipfile; z=zipfile.ZipFile('" + tmpl +
+                          " -c \"import zipfile; z=zipfile.ZipFile('" + tmp.dir() +
                           "/big.zip','w',zipfile.ZIP_DEFLATED); z.writestr('big.txt', b'4111 ' * (18<<20)); z.close()\"";
   ASSERT_EQ(std::system(cmd.c_str()), 0);
-  big = vmund_test::slurpFile(std::string(tmpl) + "/big.zip");
-  fs::remove_all(tmpl);
+  std::string const big = vmund_test::slurpFile(tmp.dir() + "/big.zip");
   vmund::ExtractBudget budget(limits, Clock::time_point::max());
   vmund_test::CollectingSink sink;
   extractor.extract(big, "big.zip", budget, sink);

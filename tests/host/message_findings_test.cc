@@ -3,24 +3,18 @@
 #include "host/message_findings.h"
 
 #include <climits>
-#include <cstring>
 
 #include <gtest/gtest.h>
 
-#include "vessamund/dictionary_item.h"
+#include "support/test_area.h"
+#include "vessamund/scanner.h"
 
 namespace {
 
 Vessamund::Ref<Vessamund::DictionaryScannerImpl> wordScanner(char const* word) {
   auto* scanner = new Vessamund::ProfileDictionaryScanner("W");
   Vessamund::Ref<Vessamund::DictionaryScannerImpl> handle(scanner);
-  __vmund_dictionary_item r;
-  std::memset(&r, 0, sizeof r);
-  std::strcpy(r.pattern, word);
-  r.pattern_type = 3;
-  r.pattern_weight = 1;
-  r.pattern_scan_area = 15;
-  r.pattern_status = 1;
+  auto r = vmund_test::makeRecord(3, word, 1, 15);
   scanner->add_pattern(&r);
   return handle;
 }

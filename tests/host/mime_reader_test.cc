@@ -9,20 +9,17 @@
 #include <string>
 #include <vector>
 
+#include "support/files.h"
+
 namespace {
 
 using vmund::MessageArea;
 using vmund::readMessages;
-
-std::string slurp(std::string const& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
+using vmund_test::contains;
+using vmund_test::slurpFile;
 
 std::string sample(char const* name) {
-  return slurp(std::string(VMUND_SOURCE_DIR "/data/samples/") + name);
+  return slurpFile(std::string(VMUND_SOURCE_DIR "/data/samples/") + name);
 }
 
 // "kind:label" of every part, then "skip:label" of every skipped attachment.
@@ -32,10 +29,6 @@ std::vector<std::string> shape(MessageArea const& a) {
     out.push_back(std::to_string(a.kind(i)) + ":" + a.label(i));
   for (auto const& s : a.skipped()) out.push_back("skip:" + s.label);
   return out;
-}
-
-bool contains(std::string const& hay, std::string const& needle) {
-  return hay.find(needle) != std::string::npos;
 }
 
 TEST(MimeReader, SampleMessagesGiveTheirParts) {

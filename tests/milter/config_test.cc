@@ -11,6 +11,8 @@
 
 #include "milter/config.h"
 #include "milter/socket_guard.h"
+#include "support/files.h"
+#include "support/scoped_env.h"
 
 namespace {
 
@@ -149,9 +151,8 @@ TEST(MilterSocket, FormAndPortAreChecked) {
 // A live listener keeps its socket; a stale socket file and a free path
 // are taken; a file that is not a socket is never replaced.
 TEST(MilterSocket, OnlyAStaleSocketIsTakenOver) {
-  char dir[] = "/tmp/vmund-sock-XXXXXX";
-  ASSERT_NE(mkdtemp(dir), nullptr);
-  std::string const path = std::string(dir) + "/m.sock", socket = "unix:" + path;
+  vmund_test::TempDir dir;
+  std::string const path = dir.dir() + "/m.sock", socket = "unix:" + path;
   EXPECT_EQ(socketInUse(socket), "") << "free path";
   EXPECT_EQ(socketPlaceProblem(socket), "");
   EXPECT_NE(socketPlaceProblem("unix:/no/such/folder/m.sock").find("does not exist"), std::string::npos);
@@ -167,17 +168,13 @@ TEST(MilterSocket, OnlyAStaleSocketIsTakenOver) {
   unlink(path.c_str());
   std::ofstream(path) << "x";
   EXPECT_NE(socketInUse(socket).find("not a socket"), std::string::npos);
-  unlink(path.c_str());
-  rmdir(dir);
 }
 
 TEST(MilterConfig, ShippedExampleReads) {
-  std::ifstream in(VMUND_SOURCE_DIR "/milter/vmund-milter.conf.example");
-  ASSERT_TRUE(in);
-  std::stringstream text;
-  text << in.rdbuf();
+  std::string const text = vmund_test::slurpFile(VMUND_SOURCE_DIR "/milter/vmund-milter.conf.example");
+  ASSERT_FALSE(text.empty());
   Config c;
-  auto problems = parse(text.str(), c);
+  auto problems = parse(text, c);
   EXPECT_TRUE(problems.empty()) << problems[0].line << ": " << problems[0].message;
   EXPECT_EQ(c.rules.size(), 4u);
 }

@@ -15,6 +15,7 @@
 #include "milter/message_scan.h"
 #include "milter/scanner_source.h"
 #include "admin/config_db.h"
+#include "support/schema_sql.h"
 #include "support/scoped_env.h"
 #include "vessamund/factory.h"
 #include "vessamund/host_block.h"
@@ -24,13 +25,6 @@ namespace {
 using namespace vmund::milter;
 using vmund::admin::ConfigDb;
 using vmund::admin::ItemRow;
-
-std::string readFile(std::string const& path) {
-  std::ifstream in(path);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 ItemRow item(std::string pattern, uint16_t type, uint16_t weight) {
   ItemRow r;
@@ -52,7 +46,7 @@ Rule rule(vmund::ScannerRequest::Source kind, std::string name, unsigned long th
 // A fresh database in a private folder, named by $VMUND_DB_DIR.
 class MilterScan : public ::testing::Test {
  protected:
-  void SetUp() override { ConfigDb::create(dir_, readFile(VMUND_SOURCE_DIR "/data/schema.sql")); }
+  void SetUp() override { ConfigDb::create(dir_, vmund_test::readSchema()); }
   // A source over `rules` after a first load that found nothing missing.
   static std::unique_ptr<ScannerSource> loaded(std::vector<Rule> const& rules) {
     auto source = std::make_unique<ScannerSource>(rules);

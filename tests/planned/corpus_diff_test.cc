@@ -17,8 +17,11 @@
 #include <vector>
 
 #include "host/mime_reader.h"
+#include "support/corpus_generator.h"
+#include "support/files.h"
 #include "support/mixed_policy.h"
 #include "support/scan_compare.h"
+#include "support/scoped_env.h"
 
 // Sanitized builds compare every kStride-th message only: the reference scan
 // is slow there, and the plain build compares them all.
@@ -32,13 +35,6 @@ constexpr size_t kStride = VMUND_CORPUS_STRIDE;
 
 using Vessamund::ProfileDictionaryScanner;
 using Vessamund::Ref;
-
-std::string slurp(std::filesystem::path const& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
 
 struct Dictionaries {
   std::vector<Ref<Vessamund::DictionaryScannerImpl>> handles;
@@ -91,7 +87,7 @@ TEST(CorpusDiff, RealMessagesAgree) {
   Dictionaries d;
   for (size_t i = 0; i < files.size(); i += kStride) {
     std::filesystem::path const& f = files[i];
-    vmund::ReadResult read = vmund::readMessages(slurp(f), f.filename().string());
+    vmund::ReadResult read = vmund::readMessages(vmund_test::slurpFile(f), f.filename().string());
     for (auto& m : read.messages) {
       ASSERT_EQ(compareMessage(d, m.area), "") << f;
     }
@@ -99,31 +95,24 @@ TEST(CorpusDiff, RealMessagesAgree) {
 }
 
 TEST(CorpusDiff, GeneratedMessagesAgree) {
-  std::filesystem::path const generator =
-      std::filesystem::path(VMUND_CORPUS_DIR) / "make_pii_corpus.py";
-  if (!std::filesystem::exists(generator))
-    SKIP_OR_FAIL_IN_CI("no generator at " + generator.string());
-  char dir[] = "/tmp/vmund-corpus-diff-XXXXXX";
-  ASSERT_NE(mkdtemp(dir), nullptr);
+  if (!vmund_test::haveCorpusGenerator())
+    SKIP_OR_FAIL_IN_CI("no generator at " + vmund_test::kCorpusGenerator);
+  vmund_test::TempDir dir;
   Dictionaries d;
   int messages = 0;
   for (int seed : {1, 2, 3, 17}) {
-    std::string const out = std::string(dir) + "/seed" + std::to_string(seed);
-    std::string const command = std::string(VMUND_PYTHON) + " '" + generator.string() +
-                                "' --seed " + std::to_string(seed) + " --count " +
-                                std::to_string(120 / kStride) + " --out '" +
-                                out + "' > /dev/null";
-    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    std::string const out = dir.dir() + "/seed" + std::to_string(seed);
+    ASSERT_TRUE(vmund_test::generateCorpus(
+        "--seed " + std::to_string(seed) + " --count " + std::to_string(120 / kStride), out));
     for (auto const& e : std::filesystem::directory_iterator(out)) {
       if (e.path().extension() != ".eml") continue;
-      vmund::ReadResult read = vmund::readMessages(slurp(e.path()), e.path().filename().string());
+      vmund::ReadResult read = vmund::readMessages(vmund_test::slurpFile(e.path()), e.path().filename().string());
       for (auto& m : read.messages) {
         ++messages;
         ASSERT_EQ(compareMessage(d, m.area), "") << "seed " << seed << " " << e.path();
       }
     }
   }
-  std::filesystem::remove_all(dir);
   EXPECT_GE(messages, 400 / static_cast<int>(kStride));
 }
 
