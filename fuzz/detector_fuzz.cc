@@ -19,6 +19,7 @@
 
 #include "detector_reference.h"
 #include "items/predefined_patterns.h"
+#include "support/scan_compare.h"
 #include "support/test_area.h"
 #include "vessamund/factory.h"
 
@@ -51,14 +52,7 @@ class BoundsLogger : public Vessamund::DictionaryMatchLogger {
     ++reports;
     seen.push_back({pattern, match, length});
   }
-  struct Report {
-    char const* pattern;
-    char const* match;
-    unsigned int length;
-    bool operator==(Report const& o) const {
-      return pattern == o.pattern && match == o.match && length == o.length;
-    }
-  };
+  using Report = vmund_test::ExactLogger::Report;
   unsigned long reports = 0;
   std::vector<Report> seen;
 

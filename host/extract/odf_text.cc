@@ -116,13 +116,7 @@ class OdfHandler : public XmlHandler {
       p.swap(pending_);
       add(p);
     }
-    if (out_.truncated) return;
-    if (out_.text.size() + s.size() > max_) {
-      out_.text.append(s.substr(0, max_ - out_.text.size()));
-      out_.truncated = true;
-      return;
-    }
-    out_.text.append(s);
+    out_.append(s, max_);
   }
 
  public:

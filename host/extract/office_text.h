@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <string_view>
 
 namespace vmund {
 
@@ -27,6 +28,18 @@ struct OfficeText {
   std::string text;
   std::string error;       // "" or the first XML error (text before it is kept)
   bool truncated = false;  // the text reached `maxBytes` and stops there
+
+  // Appends `s`, or what of it fits in `max` bytes of text; past that,
+  // nothing more (and `truncated` is set).
+  void append(std::string_view s, uint64_t max) {
+    if (truncated) return;
+    if (text.size() + s.size() > max) {
+      text.append(s.substr(0, max - text.size()));
+      truncated = true;
+      return;
+    }
+    text.append(s);
+  }
 };
 
 // `maxBytes` caps the text collected.

@@ -19,15 +19,7 @@ bool endsWith(std::string const& s, char const* p) {
 class CappedText {
  public:
   CappedText(OfficeText& out, uint64_t max) : out_(out), max_(max) {}
-  void add(std::string_view s) {
-    if (out_.truncated) return;
-    if (out_.text.size() + s.size() > max_) {
-      out_.text.append(s.substr(0, max_ - out_.text.size()));
-      out_.truncated = true;
-      return;
-    }
-    out_.text.append(s);
-  }
+  void add(std::string_view s) { out_.append(s, max_); }
   void add(char c) { add(std::string_view(&c, 1)); }
   OfficeText& out() { return out_; }
 
