@@ -8,7 +8,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,17 +18,11 @@
 namespace {
 
 struct Policy {
-  std::vector<Vessamund::Ref<Vessamund::DictionaryScannerImpl>> handles;
-  std::vector<Vessamund::ProfileDictionaryScanner*> scanners;
-  std::vector<Vessamund::Ref<Vessamund::DictionaryScannerImpl>> references;  // their twins
-  std::vector<std::unique_ptr<Vessamund::internal::ScanPlan>> plans;
+  std::vector<vmund_test::PolicyScanner> scanners;
   Policy() {
     for (auto const& rows : {vmund_test::mixedPolicy(), vmund_test::policyDetectors()}) {
-      scanners.push_back(vmund_test::makeScanner(rows));
-      handles.emplace_back(scanners.back());
-      scanners.back()->prepare();
-      references.push_back(Vessamund::internal::referenceScanner(scanners.back()));
-      plans.push_back(vmund_test::planOf(*scanners.back(), rows));
+      scanners.emplace_back(rows);
+      scanners.back().scanner.prepare();
     }
   }
 };
@@ -63,13 +56,10 @@ extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
     area.add(part, flags);
     start = end + 1;
   }
-  for (size_t i = 0; i < policy.scanners.size(); ++i) {
-    Vessamund::ProfileDictionaryScanner* scanner = policy.scanners[i];
-    std::string diff =
-        vmund_test::compareScans(*scanner, *policy.references[i].get(), area, budget);
-    if (diff.empty()) diff = vmund_test::compareItems(*scanner, *policy.plans[i], area, budget);
+  for (auto const& p : policy.scanners) {
+    std::string const diff = p.compare(area, budget);
     if (!diff.empty()) {
-      std::fprintf(stderr, "%s: %s\n", scanner->dictionaryName().c_str(), diff.c_str());
+      std::fprintf(stderr, "%s: %s\n", p.scanner.dictionaryName().c_str(), diff.c_str());
       __builtin_trap();
     }
   }

@@ -5,14 +5,9 @@
 // dictionary and budget by budget, and each item's logger calls too.
 #include <gtest/gtest.h>
 
-#include <stdlib.h>
-
+#include <algorithm>
 #include <climits>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -33,37 +28,28 @@ namespace {
 
 constexpr size_t kStride = VMUND_CORPUS_STRIDE;
 
-using Vessamund::ProfileDictionaryScanner;
-using Vessamund::Ref;
+using Dictionaries = std::vector<vmund_test::PolicyScanner>;
 
-struct Dictionaries {
-  std::vector<Ref<Vessamund::DictionaryScannerImpl>> handles;
-  std::vector<ProfileDictionaryScanner*> scanners;
-  std::vector<Ref<Vessamund::DictionaryScannerImpl>> references;  // their twins
-  std::unique_ptr<Vessamund::internal::ScanPlan> mixedPlan;        // of the first
-  Dictionaries() {
-    for (auto const& rows : {vmund_test::mixedPolicy(), vmund_test::policyDetectors(),
-                             vmund_test::policyWords(), vmund_test::policyWildcards(),
-                             vmund_test::policyRegexes()}) {
-      scanners.push_back(vmund_test::makeScanner(rows));
-      handles.emplace_back(scanners.back());
-      references.push_back(Vessamund::internal::referenceScanner(scanners.back()));
-    }
-    mixedPlan = vmund_test::planOf(*scanners.front(), vmund_test::mixedPolicy());
+Dictionaries dictionaries() {
+  Dictionaries d;
+  for (auto const& rows : {vmund_test::mixedPolicy(), vmund_test::policyDetectors(),
+                           vmund_test::policyWords(), vmund_test::policyWildcards(),
+                           vmund_test::policyRegexes()}) {
+    d.emplace_back(rows);
   }
-};
+  return d;
+}
 
 // Both ways, every dictionary, two budgets (one that no message reaches and
 // one that stops scans early), and item by item for the mixed dictionary.
-std::string compareMessage(Dictionaries& d, vmund::MessageArea& area) {
-  for (size_t i = 0; i < d.scanners.size(); ++i) {
-    ProfileDictionaryScanner* s = d.scanners[i];
+std::string compareMessage(Dictionaries const& d, vmund::MessageArea& area) {
+  for (auto const& p : d) {
     for (unsigned long budget : {ULONG_MAX, 25ul}) {
-      std::string diff = vmund_test::compareScans(*s, *d.references[i].get(), area, budget);
-      if (!diff.empty()) return s->dictionaryName() + ": " + diff;
+      std::string diff = vmund_test::compareScans(p.scanner, *p.reference.get(), area, budget);
+      if (!diff.empty()) return p.scanner.dictionaryName() + ": " + diff;
     }
   }
-  return vmund_test::compareItems(*d.scanners.front(), *d.mixedPlan, area, 1000000);
+  return vmund_test::compareItems(d.front().scanner, *d.front().plan, area, 1000000);
 }
 
 TEST(CorpusDiff, RealMessagesAgree) {
@@ -75,7 +61,7 @@ TEST(CorpusDiff, RealMessagesAgree) {
   }
   std::sort(files.begin(), files.end());
   ASSERT_GT(files.size(), 500u);
-  Dictionaries d;
+  Dictionaries const d = dictionaries();
   for (size_t i = 0; i < files.size(); i += kStride) {
     std::filesystem::path const& f = files[i];
     vmund::ReadResult read = vmund::readMessages(vmund_test::slurpFile(f), f.filename().string());
@@ -89,7 +75,7 @@ TEST(CorpusDiff, GeneratedMessagesAgree) {
   if (!vmund_test::haveCorpusGenerator())
     SKIP_OR_FAIL_IN_CI("no generator at " + vmund_test::kCorpusGenerator);
   vmund_test::TempDir dir;
-  Dictionaries d;
+  Dictionaries const d = dictionaries();
   int messages = 0;
   for (int seed : {1, 2, 3, 17}) {
     std::string const out = dir.dir() + "/seed" + std::to_string(seed);

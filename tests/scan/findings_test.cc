@@ -93,14 +93,12 @@ TEST(Findings, EachItemKindReportsWhatCounted) {
     SCOPED_TRACE(row.why);
     vmund_test::TestArea area;
     for (Part const& p : row.parts) area.add(p.text, p.flags);
-    Ref<Vessamund::DictionaryScannerImpl> scanner(vmund_test::makeScanner(row.items, "D"));
-    Ref<Vessamund::DictionaryScannerImpl> const reference =
-        Vessamund::internal::referenceScanner(scanner.get());
+    vmund_test::PolicyScanner const p(row.items, "D");
     for (bool planned : {true, false}) {
       FindingList list(64);
       FindingScope asking(list);
       vmund_test::ScanOutcome const o =
-          vmund_test::scanWith(planned ? *scanner.get() : *reference.get(), area, row.budget);
+          vmund_test::scanWith(planned ? p.scanner : *p.reference.get(), area, row.budget);
       EXPECT_EQ(describe(list, row.parts), row.expected) << (planned ? "planned" : "reference");
       for (Vessamund::Finding const& f : list) EXPECT_STREQ(f.dictionary, "D");
       EXPECT_GT(o.score, 0u);
@@ -184,17 +182,14 @@ TEST(Findings, ScopesAndAFullList) {
 // A warmed-up scan with findings allocates what the same scan without them
 // does (the records): nothing per match.
 TEST(Findings, AllocateNothingPerMatch) {
-  Ref<Vessamund::DictionaryScannerImpl> handle(
-      vmund_test::makeScanner(vmund_test::mixedPolicy()));
+  vmund_test::PolicyScanner const p(vmund_test::mixedPolicy());
   std::vector<std::string> words;
   for (auto const& r : vmund_test::policyWords()) words.push_back(r.pattern);
   std::mt19937 rng(7);
   vmund_test::TestArea area = vmund_test::denseArea(rng, words, 20000);
   FindingList list(1 << 16);
-  Ref<Vessamund::DictionaryScannerImpl> const reference =
-      Vessamund::internal::referenceScanner(handle.get());
   for (bool planned : {true, false}) {
-    Vessamund::DictionaryScannerImpl& scanner = planned ? *handle.get() : *reference.get();
+    Vessamund::DictionaryScannerImpl& scanner = planned ? p.scanner : *p.reference.get();
     vmund_test::scanWith(scanner, area, ULONG_MAX);  // warms the thread
     unsigned long const before = vmund_test::allocationCount();
     vmund_test::scanWith(scanner, area, ULONG_MAX);
@@ -211,11 +206,8 @@ TEST(Findings, AllocateNothingPerMatch) {
 // Every item reports to its logger exactly what it reports without findings:
 // the same calls, in the same order, with the same scores, both ways.
 TEST(Findings, LeaveEveryLogCallAsItWas) {
-  Ref<Vessamund::DictionaryScannerImpl> handle(
-      vmund_test::makeScanner(vmund_test::mixedPolicy()));
-  auto& scanner = *static_cast<Vessamund::ProfileDictionaryScanner*>(handle.get());
   std::vector<vmund_test::PolicyRow> const rows = vmund_test::mixedPolicy();
-  auto const plan = vmund_test::planOf(scanner, rows);
+  vmund_test::PolicyScanner const p(rows);
   std::vector<std::string> words;
   for (auto const& r : vmund_test::policyWords()) words.push_back(r.pattern);
   std::mt19937 rng(11);
@@ -223,7 +215,7 @@ TEST(Findings, LeaveEveryLogCallAsItWas) {
   FindingList list(1 << 16);
   for (unsigned long budget : {ULONG_MAX, 7ul}) {
     size_t index = 0;
-    for (auto const& ref : scanner.itemList()) {
+    for (auto const& ref : p.scanner.itemList()) {
       Vessamund::DictionaryItemImpl& item = *ref.get();
       vmund_test::ExactLogger plain, asked;
       unsigned long const a = item.scan(&area, budget, plain);
@@ -233,7 +225,7 @@ TEST(Findings, LeaveEveryLogCallAsItWas) {
         Vessamund::internal::FindingRecorder recorder("D", &area);
         recorder.beginItem(index, item,
                            &Vessamund::internal::patternKindFor(rows[index].type));
-        Vessamund::internal::PlannedScan run(plan.get(), recorder.area());
+        Vessamund::internal::PlannedScan run(p.plan.get(), recorder.area());
         b = run.scanItem(index, item, budget, asked);
       }
       EXPECT_EQ(a, b) << index;

@@ -22,6 +22,7 @@ namespace {
 using Vessamund::ProfileDictionaryScanner;
 using Vessamund::Ref;
 using vmund_test::PolicyRow;
+using vmund_test::PolicyScanner;
 using vmund_test::TestArea;
 
 std::vector<std::string> wordsOf(std::vector<PolicyRow> const& rows) {
@@ -57,20 +58,16 @@ TEST(PlannedScan, AgreesOnDenseMessages) {
   std::string const fullLog(1000, 'm');
   for (auto const& d : dictionaries()) {
     SCOPED_TRACE(d.note);
-    Ref<Vessamund::DictionaryScannerImpl> handle(vmund_test::makeScanner(d.rows));
-    auto& scanner = *static_cast<ProfileDictionaryScanner*>(handle.get());
-    auto const plan = vmund_test::planOf(scanner, d.rows);
-    ASSERT_TRUE(plan->worthwhile());
+    PolicyScanner const p(d.rows);
+    ASSERT_TRUE(p.plan->worthwhile());
     for (unsigned seed = 1; seed <= 60; ++seed) {
       std::mt19937 rng(seed);
       TestArea area = vmund_test::denseArea(rng, words);
-      for (unsigned long budget : kBudgets) {
-        ASSERT_EQ(vmund_test::compareItems(scanner, *plan, area, budget), "") << "seed " << seed;
-        ASSERT_EQ(vmund_test::compareScans(scanner, area, budget), "") << "seed " << seed;
-      }
+      for (unsigned long budget : kBudgets) ASSERT_EQ(p.compare(area, budget), "") << seed;
       // A match log near its capacity cuts the match text short: the same
       // way on both paths only if the logger calls come in the same order.
-      ASSERT_EQ(vmund_test::compareScans(scanner, area, ULONG_MAX, fullLog), "") << seed;
+      Vessamund::DictionaryScannerImpl& twin = *p.reference.get();
+      ASSERT_EQ(vmund_test::compareScans(p.scanner, twin, area, ULONG_MAX, fullLog), "") << seed;
     }
   }
 }
@@ -91,22 +88,18 @@ class CountingArea : public TestArea {
 // items (made by add_pattern) skip a message without their words, while its
 // reference twin, and a scanner of items appended whole, walk it per item.
 TEST(PlannedScan, PatternsAddedByRecordArePlanned) {
-  std::vector<PolicyRow> const rows = vmund_test::policyWords();
-  Ref<Vessamund::DictionaryScannerImpl> handle(vmund_test::makeScanner(rows));
-  auto& scanner = *static_cast<ProfileDictionaryScanner*>(handle.get());
-  Ref<Vessamund::DictionaryScannerImpl> const reference =
-      Vessamund::internal::referenceScanner(&scanner);
+  PolicyScanner const p(vmund_test::policyWords());
   auto* appended = new ProfileDictionaryScanner("MIX");
   Ref<Vessamund::DictionaryScannerImpl> appendedHandle(appended);
-  for (auto const& item : scanner.itemList()) appended->addItem(item);
-  int const items = static_cast<int>(scanner.itemList().size());
+  for (auto const& item : p.scanner.itemList()) appended->addItem(item);
+  int const items = static_cast<int>(p.scanner.itemList().size());
   struct Row {
     char const* note;
     Vessamund::DictionaryScannerImpl* scanner;
     int walks;
   } const cases[] = {
-      {"planned: one pass, then only the empty word reads", &scanner, 2},
-      {"reference twin", reference.get(), items},
+      {"planned: one pass, then only the empty word reads", &p.scanner, 2},
+      {"reference twin", p.reference.get(), items},
       {"items appended whole", appended, items},
   };
   for (Row const& r : cases) {
@@ -150,10 +143,8 @@ TEST(PlannedScan, AgreesWhenTheTableOverflows) {
     CandidateTable::setLimitsForTesting(c.limits);
     for (size_t d = 0; d < 3; ++d) {
       SCOPED_TRACE(all[d].note);
-      Ref<Vessamund::DictionaryScannerImpl> handle(vmund_test::makeScanner(all[d].rows));
-      auto& scanner = *static_cast<ProfileDictionaryScanner*>(handle.get());
-      auto const plan = vmund_test::planOf(scanner, all[d].rows);
-      scanner.prepare();
+      PolicyScanner const p(all[d].rows);
+      p.scanner.prepare();
       for (unsigned seed = 1; seed <= 4; ++seed) {
         std::mt19937 rng(seed);
         TestArea area;
@@ -162,10 +153,7 @@ TEST(PlannedScan, AgreesWhenTheTableOverflows) {
           if (rng() % 6 == 0) text.insert(rng() % text.size(), 1, '\0');
           area.add(text, kFlags[rng() % (sizeof kFlags / sizeof *kFlags)]);
         }
-        for (unsigned long budget : {4ul, ULONG_MAX}) {
-          ASSERT_EQ(vmund_test::compareItems(scanner, *plan, area, budget), "") << seed;
-          ASSERT_EQ(vmund_test::compareScans(scanner, area, budget), "") << seed;
-        }
+        for (unsigned long budget : {4ul, ULONG_MAX}) ASSERT_EQ(p.compare(area, budget), "") << seed;
       }
     }
   }
@@ -200,17 +188,14 @@ TEST(PlannedScan, StopsWhereTheEngineGivesUp) {
   };
   for (auto const& r : rows) {
     SCOPED_TRACE(r.note);
-    std::vector<PolicyRow> policy = {{r.code, "", 1, 1, 0}, {3, "and", 1, 1, 0}};
-    Ref<Vessamund::DictionaryScannerImpl> handle(vmund_test::makeScanner(policy));
-    auto& scanner = *static_cast<ProfileDictionaryScanner*>(handle.get());
-    auto const plan = vmund_test::planOf(scanner, policy);
+    PolicyScanner const p({{r.code, "", 1, 1, 0}, {3, "and", 1, 1, 0}});
     TestArea area{{r.before + r.after, 1}};
     TestArea alone{{r.after, 1}};
-    auto& detector = *scanner.itemList().front().get();
+    auto& detector = *p.scanner.itemList().front().get();
     vmund_test::ExactLogger logger;
     EXPECT_EQ(detector.scan(&alone, 100, logger), r.alone);
     EXPECT_EQ(detector.scan(&area, 100, logger), r.expected);
-    EXPECT_EQ(vmund_test::compareItems(scanner, *plan, area, 100), "");
+    EXPECT_EQ(vmund_test::compareItems(p.scanner, *p.plan, area, 100), "");
   }
 }
 
@@ -219,20 +204,16 @@ TEST(PlannedScan, StopsWhereTheEngineGivesUp) {
 // reference scan does.
 TEST(PlannedScan, AllocatesNothingOnceWarm) {
   std::vector<std::string> const words = wordsOf(vmund_test::mixedPolicy());
-  Ref<Vessamund::DictionaryScannerImpl> handle(
-      vmund_test::makeScanner(vmund_test::mixedPolicy()));
-  auto& scanner = *static_cast<ProfileDictionaryScanner*>(handle.get());
-  Ref<Vessamund::DictionaryScannerImpl> const reference =
-      Vessamund::internal::referenceScanner(&scanner);
+  PolicyScanner const p(vmund_test::mixedPolicy());
   for (unsigned seed = 300; seed < 310; ++seed) {
     std::mt19937 rng(seed);
     TestArea area = vmund_test::denseArea(rng, words, 20000);
-    vmund_test::scanWith(scanner, area, 1000000);  // warms the thread
-    vmund_test::scanWith(*reference.get(), area, 1000000);
+    vmund_test::scanWith(p.scanner, area, 1000000);  // warms the thread
+    vmund_test::scanWith(*p.reference.get(), area, 1000000);
     unsigned long const before = vmund_test::allocationCount();
-    vmund_test::scanWith(scanner, area, 1000000);
+    vmund_test::scanWith(p.scanner, area, 1000000);
     unsigned long const planned = vmund_test::allocationCount() - before;
-    vmund_test::scanWith(*reference.get(), area, 1000000);
+    vmund_test::scanWith(*p.reference.get(), area, 1000000);
     unsigned long const reference = vmund_test::allocationCount() - before - planned;
     EXPECT_EQ(planned, reference) << "seed " << seed;
   }
@@ -242,9 +223,7 @@ TEST(PlannedScan, AllocatesNothingOnceWarm) {
 // building the plan on its first scan.
 TEST(PlannedScan, ConcurrentFirstScansAgree) {
   std::vector<std::string> const words = wordsOf(vmund_test::mixedPolicy());
-  Ref<Vessamund::DictionaryScannerImpl> handle(
-      vmund_test::makeScanner(vmund_test::mixedPolicy()));
-  auto& scanner = *static_cast<ProfileDictionaryScanner*>(handle.get());
+  PolicyScanner const p(vmund_test::mixedPolicy());
   std::vector<std::string> failures(4);
   std::vector<std::thread> threads;
   for (unsigned t = 0; t < failures.size(); ++t) {
@@ -252,7 +231,8 @@ TEST(PlannedScan, ConcurrentFirstScansAgree) {
       for (unsigned seed = 200 + t; seed < 240; seed += 4) {
         std::mt19937 rng(seed);
         TestArea area = vmund_test::denseArea(rng, words);
-        std::string const diff = vmund_test::compareScans(scanner, area, 1000000);
+        std::string const diff =
+            vmund_test::compareScans(p.scanner, *p.reference.get(), area, 1000000);
         if (!diff.empty() && failures[t].empty()) failures[t] = diff;
       }
     });
@@ -264,16 +244,14 @@ TEST(PlannedScan, ConcurrentFirstScansAgree) {
 // A progress callback that scans another dictionary on the same thread: the
 // inner scan finds the thread's table taken and scans without its plan; both
 // still give the reference results.
-class NestedScan : public Vessamund::ProgressCb {
+class NestedScan : public vmund_test::CountingProgress {
  public:
   NestedScan(ProfileDictionaryScanner& inner, TestArea& area) : inner_(inner), area_(area) {}
-  unsigned int start(Vessamund::DScanAreaImpl*, std::string&) override { return 0; }
   bool poll() override {
     std::string log, list;
     scores.push_back(inner_.scan(&area_, 1000, nullptr, log, list));
     return true;
   }
-  bool expired() override { return false; }
   std::vector<unsigned long> scores;
 
  private:
@@ -282,24 +260,17 @@ class NestedScan : public Vessamund::ProgressCb {
 };
 
 TEST(PlannedScan, ScanInsideAScanAgrees) {
-  Ref<Vessamund::DictionaryScannerImpl> outerHandle(
-      vmund_test::makeScanner(vmund_test::policyWords()));
-  Ref<Vessamund::DictionaryScannerImpl> innerHandle(
-      vmund_test::makeScanner(vmund_test::policyDetectors()));
-  auto& outer = *static_cast<ProfileDictionaryScanner*>(outerHandle.get());
-  auto& inner = *static_cast<ProfileDictionaryScanner*>(innerHandle.get());
+  PolicyScanner const outer(vmund_test::policyWords());
+  PolicyScanner const inner(vmund_test::policyDetectors());
   TestArea outerArea{{"invoice for the project, account 123-45-6789", 1}};
   TestArea innerArea{{"SSN 123-45-6789 and card 4111 1111 1111 1111", 1}};
-  NestedScan nested(inner, innerArea);
+  NestedScan nested(inner.scanner, innerArea);
   std::string log, list;
-  unsigned long const score = outer.scan(&outerArea, 1000000, &nested, log, list);
-  EXPECT_EQ(vmund_test::scanWith(*Vessamund::internal::referenceScanner(&outer).get(), outerArea,
-                                  1000000).score,
-            score);
+  unsigned long const score = outer.scanner.scan(&outerArea, 1000000, &nested, log, list);
+  EXPECT_EQ(vmund_test::scanWith(*outer.reference.get(), outerArea, 1000000).score, score);
   ASSERT_FALSE(nested.scores.empty());
   unsigned long const innerReference =
-      vmund_test::scanWith(*Vessamund::internal::referenceScanner(&inner).get(), innerArea, 1000)
-          .score;
+      vmund_test::scanWith(*inner.reference.get(), innerArea, 1000).score;
   EXPECT_NE(innerReference, 0u);
   for (unsigned long s : nested.scores) EXPECT_EQ(s, innerReference);
 }

@@ -13,7 +13,9 @@
 #include <vector>
 
 #include "items/kinds/pattern_kind.h"
+#include "scan/reference_scanner.h"
 #include "scan/scan_plan.h"
+#include "support/scan_compare.h"
 #include "support/test_area.h"
 #include "vessamund/scanner.h"
 
@@ -142,6 +144,26 @@ inline std::unique_ptr<Vessamund::internal::ScanPlan> planOf(
   if (kinds.size() != scanner.itemList().size()) std::abort();
   return Vessamund::internal::ScanPlan::build(scanner.itemList(), kinds, 1);
 }
+
+// makeScanner(rows, name), owned, with its reference twin and planOf's plan.
+// The scanner itself is left unprepared: its first scan builds its plan.
+struct PolicyScanner {
+  explicit PolicyScanner(std::vector<PolicyRow> const& rows, std::string const& name = "MIX")
+      : scanner(*makeScanner(rows, name)),
+        handle(&scanner),
+        reference(Vessamund::internal::referenceScanner(&scanner)),
+        plan(planOf(scanner, rows)) {}
+  Vessamund::ProfileDictionaryScanner& scanner;
+  Vessamund::Ref<Vessamund::DictionaryScannerImpl> handle;
+  Vessamund::Ref<Vessamund::DictionaryScannerImpl> reference;
+  std::unique_ptr<Vessamund::internal::ScanPlan> plan;
+
+  // compareScans against the twin, then compareItems with the plan.
+  std::string compare(Vessamund::DScanAreaImpl& area, unsigned long budget) const {
+    std::string const diff = compareScans(scanner, *reference.get(), area, budget);
+    return diff.empty() ? compareItems(scanner, *plan, area, budget) : diff;
+  }
+};
 
 }  // namespace vmund_test
 

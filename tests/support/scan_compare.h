@@ -141,10 +141,7 @@ inline std::string compareScans(Vessamund::DictionaryScannerImpl& scanner,
       return "budget " + std::to_string(budget) + (polled ? ", polled" : "") +
              ": findings differ\n planned:\n" + fa + " reference:\n" + fb;
     }
-    if (a.score == b.score && a.matchLog == b.matchLog && a.scoreList == b.scoreList &&
-        pa.polls == pb.polls) {
-      continue;
-    }
+    if (a == b && pa.polls == pb.polls) continue;
     std::ostringstream out;
     out << "budget " << budget << (polled ? ", polled" : "") << ": planned " << a.score << " ["
         << a.scoreList << "] " << a.matchLog << " (" << pa.polls << " polls)\n reference "
@@ -152,15 +149,6 @@ inline std::string compareScans(Vessamund::DictionaryScannerImpl& scanner,
     return out.str();
   }
   return "";
-}
-
-// The same, against a reference twin made for the call.
-inline std::string compareScans(Vessamund::DictionaryScannerImpl& scanner,
-                                Vessamund::DScanAreaImpl& area, unsigned long budget,
-                                std::string const& matchLog = "") {
-  Vessamund::Ref<Vessamund::DictionaryScannerImpl> const reference =
-      Vessamund::internal::referenceScanner(&scanner);
-  return compareScans(scanner, *reference.get(), area, budget, matchLog);
 }
 
 }  // namespace vmund_test
