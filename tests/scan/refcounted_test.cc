@@ -26,12 +26,8 @@ struct Scanner : VirtualBase {
   ~Scanner() override { ++g_deleted; }
 };
 
-class RefTest : public ::testing::Test {
- protected:
-  void SetUp() override { g_deleted = 0; }
-};
-
-TEST_F(RefTest, CopiesAssignmentsAndSelfAssignmentDeleteOnce) {
+TEST(RefTest, CopiesAssignmentsAndSelfAssignmentDeleteOnce) {
+  g_deleted = 0;
   {
     Ref<Counted> a(new Counted);
     {
@@ -55,7 +51,7 @@ TEST_F(RefTest, CopiesAssignmentsAndSelfAssignmentDeleteOnce) {
   EXPECT_EQ(3, g_deleted);
 }
 
-TEST_F(RefTest, ManyThreadsDroppingHandlesDeleteOnce) {
+TEST(RefTest, ManyThreadsDroppingHandlesDeleteOnce) {
   constexpr int kThreads = 8;
   for (int round = 0; round < 50; ++round) {
     g_deleted = 0;
