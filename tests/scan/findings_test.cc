@@ -11,7 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include "support/allocation_count.h"
 #include "support/dense_text.h"
 #include "support/mixed_policy.h"
 #include "support/scan_compare.h"
@@ -51,6 +50,13 @@ struct Row {
   char const* expected;
 };
 
+// Eighty parts, "x zz" in parts 5, 62, 63 and 70 only.
+std::vector<Part> eightyParts() {
+  std::vector<Part> parts(80, Part{"none", 1});
+  for (int i : {5, 62, 63, 70}) parts[i].text = "x zz";
+  return parts;
+}
+
 TEST(Findings, EachItemKindReportsWhatCounted) {
   Row const rows[] = {
       // Plain words: case-insensitive, non-overlapping, stop at the cap.
@@ -88,6 +94,9 @@ TEST(Findings, EachItemKindReportsWhatCounted) {
        "0:3:-:1:zz|0:3:-:1:zz|0:3:-:3:Zz"},
       {"word places: unselected parts hold it first", {{3, "zz", 1, 1, 0}},
        {{"zz", 2}, {"x", 1}, {"xzz", 1}}, 100, "0:3:-:2:zz"},
+      // Past 63 parts a word's noted places no longer tell parts apart.
+      {"word places past many parts", {{3, "zz", 1, 1, 0}}, eightyParts(), 100,
+       "0:3:-:5:zz|0:3:-:62:zz|0:3:-:63:zz|0:3:-:70:zz"},
   };
   for (Row const& row : rows) {
     SCOPED_TRACE(row.why);
@@ -104,23 +113,6 @@ TEST(Findings, EachItemKindReportsWhatCounted) {
       EXPECT_GT(o.score, 0u);
     }
   }
-}
-
-// Past 63 parts a word's noted places no longer tell parts apart: the
-// occurrences there are still all found, in order.
-TEST(Findings, WordPlacesPastManyParts) {
-  vmund_test::TestArea area;
-  std::vector<Part> parts;
-  for (int i = 0; i < 80; ++i) {
-    parts.push_back({i == 5 || i == 62 || i == 63 || i == 70 ? "x zz" : "none", 1});
-    area.add(parts.back().text, parts.back().flags);
-  }
-  Ref<Vessamund::DictionaryScannerImpl> scanner(
-      vmund_test::makeScanner({{3, "zz", 1, 1, 0}}, "D"));
-  FindingList list(64);
-  FindingScope asking(list);
-  vmund_test::scanWith(*scanner.get(), area, 100);
-  EXPECT_EQ(describe(list, parts), "0:3:-:5:zz|0:3:-:62:zz|0:3:-:63:zz|0:3:-:70:zz");
 }
 
 // A group keeps only the member whose records it reports.
@@ -177,30 +169,6 @@ TEST(Findings, ScopesAndAFullList) {
   scanner->scan(&area, 100, nullptr, matchLog, scoreList);
   EXPECT_EQ(list.size() + list.dropped(), 4u);
   EXPECT_EQ(outer.size(), 4u);
-}
-
-// A warmed-up scan with findings allocates what the same scan without them
-// does (the records): nothing per match.
-TEST(Findings, AllocateNothingPerMatch) {
-  vmund_test::PolicyScanner const p(vmund_test::mixedPolicy());
-  std::vector<std::string> words;
-  for (auto const& r : vmund_test::policyWords()) words.push_back(r.pattern);
-  std::mt19937 rng(7);
-  vmund_test::TestArea area = vmund_test::denseArea(rng, words, 20000);
-  FindingList list(1 << 16);
-  for (bool planned : {true, false}) {
-    Vessamund::DictionaryScannerImpl& scanner = planned ? p.scanner : *p.reference.get();
-    vmund_test::scanWith(scanner, area, ULONG_MAX);  // warms the thread
-    unsigned long const before = vmund_test::allocationCount();
-    vmund_test::scanWith(scanner, area, ULONG_MAX);
-    unsigned long const without = vmund_test::allocationCount() - before;
-    FindingScope asking(list);
-    list.clear();
-    vmund_test::scanWith(scanner, area, ULONG_MAX);
-    unsigned long const with = vmund_test::allocationCount() - before - without;
-    EXPECT_GT(list.size(), 100u);
-    EXPECT_EQ(with, without) << (planned ? "planned" : "reference");
-  }
 }
 
 // Every item reports to its logger exactly what it reports without findings:

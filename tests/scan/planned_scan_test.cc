@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <optional>
 #include <random>
 #include <string>
 #include <thread>
@@ -15,6 +16,7 @@
 #include "support/dense_text.h"
 #include "support/mixed_policy.h"
 #include "support/scan_compare.h"
+#include "vessamund/findings.h"
 
 namespace {
 
@@ -134,20 +136,16 @@ TEST(PlannedScan, PatternsAddedByRecordArePlanned) {
 TEST(PlannedScan, AgreesWhenTheTableOverflows) {
   using Vessamund::internal::CandidateTable;
   using Limits = CandidateTable::Limits;
-  constexpr uint32_t kRecords = CandidateTable::kMaxRecords;
-  constexpr uint32_t kRanges = CandidateTable::kMaxRanges;
-  constexpr uint32_t kRaw = CandidateTable::kMaxRawRanges;
-  constexpr uint32_t kNul = CandidateTable::kMaxNulParts;
-  constexpr uint32_t kMasks = CandidateTable::kMaxMasks;
   struct Case {
     char const* note;
-    Limits limits;
+    uint32_t Limits::*bound;  // the one bound below its default
+    uint32_t value;
   } const cases[] = {
-      {"records", Limits{6, kRanges, kRaw, kNul, kMasks}},
-      {"ranges", Limits{kRecords, 12, kRaw, kNul, kMasks}},
-      {"ranges of one part", Limits{kRecords, kRanges, 5, kNul, kMasks}},
-      {"parts with a zero byte", Limits{kRecords, kRanges, kRaw, 1, kMasks}},
-      {"selection masks", Limits{kRecords, kRanges, kRaw, kNul, 2}},
+      {"records", &Limits::records, 6},
+      {"ranges", &Limits::ranges, 12},
+      {"ranges of one part", &Limits::rawRanges, 5},
+      {"parts with a zero byte", &Limits::nulParts, 1},
+      {"selection masks", &Limits::masks, 2},
   };
   static uint16_t const kFlags[] = {1, 2, 4, 8, 1 | 16, 3, 4 | 32, 8 | 16};
   // The bounds come back for the other tests however this one ends.
@@ -158,7 +156,9 @@ TEST(PlannedScan, AgreesWhenTheTableOverflows) {
   std::vector<Dictionary> const all = dictionaries();
   for (auto const& c : cases) {
     SCOPED_TRACE(c.note);
-    CandidateTable::setLimitsForTesting(c.limits);
+    Limits limits;
+    limits.*c.bound = c.value;
+    CandidateTable::setLimitsForTesting(limits);
     for (size_t d = 0; d < 3; ++d) {
       SCOPED_TRACE(all[d].note);
       PolicyScanner const p(all[d].rows);
@@ -219,21 +219,33 @@ TEST(PlannedScan, StopsWhereTheEngineGivesUp) {
 
 // Once a thread has scanned a message as large, the plan adds no allocation
 // to a scan: what it allocates is the match text and records, as the
-// reference scan does.
+// reference scan does. Asking for findings adds none either way, however
+// many matches there are.
 TEST(PlannedScan, AllocatesNothingOnceWarm) {
   std::vector<std::string> const words = wordsOf(vmund_test::mixedPolicy());
   PolicyScanner const p(vmund_test::mixedPolicy());
+  Vessamund::FindingList list(1 << 16);
   for (unsigned seed = 300; seed < 310; ++seed) {
+    SCOPED_TRACE(seed);
     std::mt19937 rng(seed);
     TestArea area = vmund_test::denseArea(rng, words, 20000);
-    vmund_test::scanWith(p.scanner, area, 1000000);  // warms the thread
-    vmund_test::scanWith(*p.reference.get(), area, 1000000);
-    unsigned long const before = vmund_test::allocationCount();
-    vmund_test::scanWith(p.scanner, area, 1000000);
-    unsigned long const planned = vmund_test::allocationCount() - before;
-    vmund_test::scanWith(*p.reference.get(), area, 1000000);
-    unsigned long const reference = vmund_test::allocationCount() - before - planned;
-    EXPECT_EQ(planned, reference) << "seed " << seed;
+    unsigned long made[2][2];  // [reference][findings asked for]
+    for (int way = 0; way < 2; ++way) {
+      Vessamund::DictionaryScannerImpl& scanner = way == 0 ? p.scanner : *p.reference.get();
+      vmund_test::scanWith(scanner, area, 1000000);  // warms the thread
+      for (int asking = 0; asking < 2; ++asking) {
+        std::optional<Vessamund::FindingScope> scope;
+        if (asking == 1) scope.emplace(list);
+        list.clear();
+        unsigned long const before = vmund_test::allocationCount();
+        vmund_test::scanWith(scanner, area, 1000000);
+        made[way][asking] = vmund_test::allocationCount() - before;
+      }
+      EXPECT_GT(list.size(), 100u);
+    }
+    EXPECT_EQ(made[0][0], made[1][0]) << "planned against reference";
+    EXPECT_EQ(made[0][1], made[0][0]) << "planned with findings";
+    EXPECT_EQ(made[1][1], made[1][0]) << "reference with findings";
   }
 }
 
