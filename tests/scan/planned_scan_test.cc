@@ -171,7 +171,9 @@ TEST(PlannedScan, AgreesWhenTheTableOverflows) {
           if (rng() % 6 == 0) text.insert(rng() % text.size(), 1, '\0');
           area.add(text, kFlags[rng() % (sizeof kFlags / sizeof *kFlags)]);
         }
-        for (unsigned long budget : {4ul, ULONG_MAX}) ASSERT_EQ(p.compare(area, budget), "") << seed;
+        for (unsigned long budget : {4ul, ULONG_MAX}) {
+          ASSERT_EQ(p.compare(area, budget), "") << seed;
+        }
       }
     }
   }
@@ -252,7 +254,7 @@ TEST(PlannedScan, AllocatesNothingOnceWarm) {
 // A progress callback that scans another dictionary on the same thread: the
 // inner scan finds the thread's table taken and scans without its plan; both
 // still give the reference results.
-class NestedScan : public vmund_test::CountingProgress {
+class NestedScan : public vmund_test::ScriptedProgress {
  public:
   NestedScan(ProfileDictionaryScanner& inner, TestArea& area) : inner_(inner), area_(area) {}
   bool poll() override {

@@ -10,6 +10,7 @@
 
 #include "scan/reference_scanner.h"
 #include "scan/scan_plan.h"
+#include "support/fake_items.h"
 #include "vessamund/findings.h"
 #include "vessamund/scanner.h"
 
@@ -63,18 +64,6 @@ struct ScanOutcome {
   std::string scoreList;
 };
 
-// A progress callback that polls before every item and counts the polls.
-class CountingProgress : public Vessamund::ProgressCb {
- public:
-  unsigned int start(Vessamund::DScanAreaImpl*, std::string&) override { return 0; }
-  bool poll() override {
-    ++polls;
-    return true;
-  }
-  bool expired() override { return false; }
-  int polls = 0;
-};
-
 // Findings in a form that compares and prints: one line each.
 inline std::string describeFindings(Vessamund::FindingList const& list) {
   std::ostringstream out;
@@ -96,19 +85,6 @@ inline ScanOutcome scanWith(Vessamund::DictionaryScannerImpl& scanner,
   return o;
 }
 
-// The same scan with findings asked for: its outcome, which must equal the
-// scan without them, and the findings it gave.
-inline ScanOutcome scanWithFindings(Vessamund::DictionaryScannerImpl& scanner,
-                                    Vessamund::DScanAreaImpl& area, unsigned long budget,
-                                    std::string const& matchLog, Vessamund::ProgressCb* progress,
-                                    std::string& findings) {
-  Vessamund::FindingList list(1 << 14);
-  Vessamund::FindingScope asking(list);
-  ScanOutcome o = scanWith(scanner, area, budget, matchLog, "", progress);
-  findings = describeFindings(list);
-  return o;
-}
-
 inline bool operator==(ScanOutcome const& a, ScanOutcome const& b) {
   return a.score == b.score && a.matchLog == b.matchLog && a.scoreList == b.scoreList;
 }
@@ -122,30 +98,35 @@ inline std::string compareScans(Vessamund::DictionaryScannerImpl& scanner,
                                 Vessamund::DictionaryScannerImpl& reference,
                                 Vessamund::DScanAreaImpl& area, unsigned long budget,
                                 std::string const& matchLog = "") {
+  Vessamund::DictionaryScannerImpl* const ways[] = {&scanner, &reference};
+  char const* const names[] = {"planned", "reference"};
   for (bool polled : {false, true}) {
-    CountingProgress pa, pb, pc, pd;
-    ScanOutcome const a = scanWith(scanner, area, budget, matchLog, "", polled ? &pa : nullptr);
-    ScanOutcome const b =
-        scanWith(reference, area, budget, matchLog, "", polled ? &pb : nullptr);
-    std::string fa, fb;
-    ScanOutcome const c =
-        scanWithFindings(scanner, area, budget, matchLog, polled ? &pc : nullptr, fa);
-    ScanOutcome const d =
-        scanWithFindings(reference, area, budget, matchLog, polled ? &pd : nullptr, fb);
-    if (!(c == a) || !(d == b) || pc.polls != pa.polls || pd.polls != pb.polls) {
-      return "budget " + std::to_string(budget) + (polled ? ", polled" : "") +
-             ": asking for findings changed the scan: " + c.scoreList + " " + c.matchLog +
-             " / " + d.scoreList + " " + d.matchLog;
+    std::string const how = "budget " + std::to_string(budget) + (polled ? ", polled" : "");
+    ScanOutcome outcome[2];
+    std::string findings[2];
+    ScriptedProgress polls[2], askingPolls[2];  // interval 0: a poll before every item
+    for (int w = 0; w < 2; ++w) {
+      outcome[w] = scanWith(*ways[w], area, budget, matchLog, "", polled ? &polls[w] : nullptr);
+      Vessamund::FindingList list(1 << 14);
+      Vessamund::FindingScope asking(list);
+      ScanOutcome const asked =
+          scanWith(*ways[w], area, budget, matchLog, "", polled ? &askingPolls[w] : nullptr);
+      if (!(asked == outcome[w]) || askingPolls[w].polls != polls[w].polls) {
+        return how + ": asking for findings changed the " + names[w] + " scan: " + asked.scoreList +
+               " " + asked.matchLog + " / " + outcome[w].scoreList + " " + outcome[w].matchLog;
+      }
+      findings[w] = describeFindings(list);
     }
-    if (fa != fb) {
-      return "budget " + std::to_string(budget) + (polled ? ", polled" : "") +
-             ": findings differ\n planned:\n" + fa + " reference:\n" + fb;
+    if (findings[0] != findings[1]) {
+      return how + ": findings differ\n planned:\n" + findings[0] + " reference:\n" + findings[1];
     }
-    if (a == b && pa.polls == pb.polls) continue;
+    if (outcome[0] == outcome[1] && polls[0].polls == polls[1].polls) continue;
     std::ostringstream out;
-    out << "budget " << budget << (polled ? ", polled" : "") << ": planned " << a.score << " ["
-        << a.scoreList << "] " << a.matchLog << " (" << pa.polls << " polls)\n reference "
-        << b.score << " [" << b.scoreList << "] " << b.matchLog << " (" << pb.polls << " polls)";
+    for (int w = 0; w < 2; ++w) {
+      out << (w == 0 ? how + ": " : "\n ") << names[w] << " " << outcome[w].score << " ["
+          << outcome[w].scoreList << "] " << outcome[w].matchLog << " (" << polls[w].polls
+          << " polls)";
+    }
     return out.str();
   }
   return "";
