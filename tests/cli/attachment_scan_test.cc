@@ -2,11 +2,8 @@
 // read from them is a part labelled with its container path, the score
 // counts what they hold, and parts not read are listed with why.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
-#include <fstream>
 #include <nlohmann/json.hpp>
-#include <sstream>
 
 #include "host/attachment_support.h"
 #include "run_vmund.h"

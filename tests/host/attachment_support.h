@@ -4,11 +4,9 @@
 #ifndef VMUND_TESTS_HOST_ATTACHMENT_SUPPORT_H_
 #define VMUND_TESTS_HOST_ATTACHMENT_SUPPORT_H_
 
+#include <algorithm>
 #include <climits>
-#include <fstream>
 #include <map>
-#include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -69,13 +67,10 @@ inline std::string messageWith(std::string const& name, std::string const& type,
       "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
   std::string b64;
   for (size_t i = 0; i < bytes.size(); i += 3) {
-    uint32_t v = static_cast<unsigned char>(bytes[i]) << 16;
-    if (i + 1 < bytes.size()) v |= static_cast<unsigned char>(bytes[i + 1]) << 8;
-    if (i + 2 < bytes.size()) v |= static_cast<unsigned char>(bytes[i + 2]);
-    b64 += kB64[(v >> 18) & 63];
-    b64 += kB64[(v >> 12) & 63];
-    b64 += i + 1 < bytes.size() ? kB64[(v >> 6) & 63] : '=';
-    b64 += i + 2 < bytes.size() ? kB64[v & 63] : '=';
+    size_t const n = std::min<size_t>(3, bytes.size() - i);  // bytes in this quantum
+    uint32_t v = 0;
+    for (size_t k = 0; k < 3; ++k) v = v << 8 | (k < n ? static_cast<uint8_t>(bytes[i + k]) : 0);
+    for (size_t k = 0; k < 4; ++k) b64 += k <= n ? kB64[(v >> (18 - 6 * k)) & 63] : '=';
     if ((i / 3 + 1) % 19 == 0) b64 += "\n";
   }
   return "From: a@example.com\nTo: b@example.com\nSubject: files\nMIME-Version: 1.0\n"

@@ -3,14 +3,9 @@
 // the part the manifest names; every planted identifier the detectors accept
 // is found; asking for findings leaves scores and records as they were; and
 // redaction masks every identifier and changes nothing else.
-#include <unistd.h>
-
 #include <climits>
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
-#include <sstream>
 #include <string>
 #include <vector>
 
