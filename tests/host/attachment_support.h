@@ -101,11 +101,15 @@ struct CollectingSink : vmund::ExtractSink {
   }
 };
 
-inline CollectingSink extractInProcess(std::string const& bytes, std::string const& label,
-                                       vmund::ExtractLimits const& limits = {}) {
+// What `extractor` gives for `bytes`, drawing on `budget` when the test
+// looks at what is left of it, else on a budget of the extractor's limits.
+inline CollectingSink extract(
+    std::string const& bytes, std::string const& label,
+    vmund::AttachmentExtractor const& extractor = vmund::InProcessExtractor(),
+    vmund::ExtractBudget* budget = nullptr) {
   CollectingSink sink;
-  vmund::ExtractBudget budget(limits, std::chrono::steady_clock::time_point::max());
-  vmund::extractFile(bytes, label, limits, budget, sink);
+  vmund::ExtractBudget own(extractor.limits(), std::chrono::steady_clock::time_point::max());
+  extractor.extract(bytes, label, budget ? *budget : own, sink);
   return sink;
 }
 

@@ -3,7 +3,6 @@
 // the message is lost (the body before it, the text attachment after it).
 // Then the helper itself failing: crashing, hanging, writing nonsense.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <sys/stat.h>
 
 #include <cstdlib>
@@ -21,36 +20,19 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-class HostileAttachment : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    char tmpl[] = "/tmp/vmund-hostile-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
-    std::string const command = std::string(VMUND_PYTHON) + " " VMUND_SOURCE_DIR
-                                "/scripts/make-attachment-fixtures --hostile " + dir_;
-    ASSERT_EQ(std::system(command.c_str()), 0) << command;
-  }
-  static void TearDownTestSuite() { fs::remove_all(dir_); }
-
-  // The message: a body, the hostile file, then a text attachment.
-  static vmund::Message read(std::string const& file, vmund::AttachmentExtractor const& extractor,
-                             std::chrono::milliseconds budget = std::chrono::seconds(60)) {
-    std::string message = vmund_test::messageWith(file, "application/zip",
-                                                  vmund_test::slurpFile(dir_ + "/" + file),
-                                                  "Body text 4111 1111 1111 1111.");
-    message.insert(message.rfind("--XYZ--"),
-                   "--XYZ\nContent-Type: text/plain\nContent-Disposition: attachment; "
-                   "filename=\"after.txt\"\n\nAfter 078-05-1120.\n");
-    vmund::ReadResult r = vmund::readMessages(message, file,
-                                              vmund::ReadOptions{&extractor, Clock::now() + budget});
-    EXPECT_EQ(r.messages.size(), 1u);
-    return r.messages.empty() ? vmund::Message{} : std::move(r.messages[0]);
-  }
-
-  static std::string dir_;
-};
-std::string HostileAttachment::dir_;
+// The message: a body, the hostile file at `path`, then a text attachment.
+vmund::Message readHostile(std::string const& path, vmund::AttachmentExtractor const& extractor) {
+  std::string const file = path.substr(path.rfind('/') + 1);
+  std::string message = vmund_test::messageWith(
+      file, "application/zip", vmund_test::slurpFile(path), "Body text 4111 1111 1111 1111.");
+  message.insert(message.rfind("--XYZ--"),
+                 "--XYZ\nContent-Type: text/plain\nContent-Disposition: attachment; "
+                 "filename=\"after.txt\"\n\nAfter 078-05-1120.\n");
+  vmund::ReadResult r = vmund::readMessages(
+      message, file, vmund::ReadOptions{&extractor, Clock::now() + std::chrono::seconds(60)});
+  EXPECT_EQ(r.messages.size(), 1u);
+  return r.messages.empty() ? vmund::Message{} : std::move(r.messages[0]);
+}
 
 // "texts N, first skip: LABEL: REASON" and whether the rest of the message is there.
 std::string outcome(vmund::Message const& m, bool& restKept) {
@@ -66,7 +48,11 @@ std::string outcome(vmund::Message const& m, bool& restKept) {
   return "texts " + std::to_string(texts) + (s ? ", " + s->label + ": " + s->reason : "");
 }
 
-TEST_F(HostileAttachment, EachGivesItsOutcomeAndLosesNothingElse) {
+TEST(HostileAttachment, EachGivesItsOutcomeAndLosesNothingElse) {
+  vmund_test::TempDir tmp;
+  std::string const command = std::string(VMUND_PYTHON) + " " VMUND_SOURCE_DIR
+                              "/scripts/make-attachment-fixtures --hostile " + tmp.dir();
+  ASSERT_EQ(std::system(command.c_str()), 0) << command;
   using Limits = vmund::ExtractLimits;
   struct Row {
     char const* file;
@@ -105,7 +91,8 @@ TEST_F(HostileAttachment, EachGivesItsOutcomeAndLosesNothingElse) {
     SCOPED_TRACE(r.file);
     Limits limits;
     if (r.set) r.set(limits);
-    vmund::Message const m = read(r.file, vmund::IsolatedExtractor(limits, VMUND_EXTRACT_HELPER));
+    vmund::IsolatedExtractor const extractor(limits, VMUND_EXTRACT_HELPER);
+    vmund::Message const m = readHostile(tmp.dir() + "/" + r.file, extractor);
     bool restKept = false, labelled = !r.label;
     EXPECT_EQ(outcome(m, restKept), r.want);
     EXPECT_TRUE(restKept);
@@ -149,10 +136,9 @@ TEST_F(BrokenHelper, AFailedExtractionIsAnUnscannablePartNeverAFailedRead) {
   std::string const input(1 << 20, 'P');  // more than a socket buffer holds
   for (Row const& r : rows) {
     SCOPED_TRACE(r.helper);
-    vmund::IsolatedExtractor const extractor({}, r.helper);
     vmund::ExtractBudget budget({}, Clock::now() + std::chrono::milliseconds(700));
-    vmund_test::CollectingSink sink;
-    extractor.extract(input, "x.zip", budget, sink);
+    vmund_test::CollectingSink const sink =
+        vmund_test::extract(input, "x.zip", vmund::IsolatedExtractor({}, r.helper), &budget);
     ASSERT_EQ(sink.skips.size(), 1u);
     std::string got = std::to_string(sink.texts.size()) + "; " + sink.skips[0];
     EXPECT_EQ(got.substr(0, r.want.size()), r.want) << got;
@@ -182,16 +168,12 @@ TEST(IsolatedExtractor, RunsOutOfMemoryAsAPartNotAProcess) {
                           "/big.zip','w',zipfile.ZIP_DEFLATED); z.writestr('big.txt', b'4111 ' * (18<<20)); z.close()\"";
   ASSERT_EQ(std::system(cmd.c_str()), 0);
   std::string const big = vmund_test::slurpFile(tmp.dir() + "/big.zip");
-  vmund::ExtractBudget budget(limits, Clock::time_point::max());
-  vmund_test::CollectingSink sink;
-  extractor.extract(big, "big.zip", budget, sink);
+  vmund_test::CollectingSink const sink = vmund_test::extract(big, "big.zip", extractor);
   ASSERT_FALSE(sink.skips.empty());
   EXPECT_NE(sink.skips.back().find("out of memory"), std::string::npos) << sink.skips.back();
   // The same helper with room reads it.
-  vmund::IsolatedExtractor const roomy(limits, VMUND_EXTRACT_HELPER, 2048ull << 20);
-  vmund::ExtractBudget again(limits, Clock::time_point::max());
-  vmund_test::CollectingSink ok;
-  roomy.extract(big, "big.zip", again, ok);
+  vmund_test::CollectingSink const ok = vmund_test::extract(
+      big, "big.zip", vmund::IsolatedExtractor(limits, VMUND_EXTRACT_HELPER, 2048ull << 20));
   EXPECT_EQ(ok.texts.size(), 1u);
   EXPECT_TRUE(ok.skips.empty()) << ok.skips[0];
 }
@@ -201,13 +183,12 @@ TEST(IsolatedExtractor, GivesWhatTheInProcessReaderGives) {
   for (char const* file : {"report.zip", "pandoc.docx", "ps2pdf.pdf", "encrypted.zip", "planted.7z"}) {
     SCOPED_TRACE(file);
     std::string const bytes = vmund_test::fixture(file);
-    vmund::IsolatedExtractor const extractor({}, VMUND_EXTRACT_HELPER);
     vmund::ExtractBudget budget({}, Clock::time_point::max());
-    vmund_test::CollectingSink isolated;
-    extractor.extract(bytes, file, budget, isolated);
     vmund::ExtractBudget local({}, Clock::time_point::max());
-    vmund_test::CollectingSink inProcess;
-    vmund::extractFile(bytes, file, {}, local, inProcess);
+    vmund_test::CollectingSink const isolated = vmund_test::extract(
+        bytes, file, vmund::IsolatedExtractor({}, VMUND_EXTRACT_HELPER), &budget);
+    vmund_test::CollectingSink const inProcess =
+        vmund_test::extract(bytes, file, vmund::InProcessExtractor(), &local);
     EXPECT_EQ(isolated.texts, inProcess.texts);
     EXPECT_EQ(isolated.skips, inProcess.skips);
     // The helper's use of the message's budget comes back with its results.
