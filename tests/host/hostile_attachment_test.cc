@@ -79,9 +79,11 @@ TEST(HostileAttachment, EachGivesItsOutcomeAndLosesNothingElse) {
        "texts 10, many-members.zip: 9990 members not read: past the message's limit of archive "
        "members",
        [](Limits& l) { l.maxEntries = 10; }},
-      {"deep.zip", "texts 0, deep.zip/inner.zip/inner.zip: nested deeper than the limit of 2 containers",
+      {"deep.zip",
+       "texts 0, deep.zip/inner.zip/inner.zip: nested deeper than the limit of 2 containers",
        [](Limits& l) { l.maxDepth = 2; }},
-      {"bomb-single.zip", "texts 1, bomb-single.zip/zeros.txt: larger than the limit of 2 MiB per member",
+      {"bomb-single.zip",
+       "texts 1, bomb-single.zip/zeros.txt: larger than the limit of 2 MiB per member",
        [](Limits& l) {
          l.maxRatio = 1000000;
          l.maxEntryBytes = 2 << 20;
@@ -103,21 +105,16 @@ TEST(HostileAttachment, EachGivesItsOutcomeAndLosesNothingElse) {
   EXPECT_FALSE(fs::exists("/etc/cron.d/planted.txt"));
 }
 
-// Helpers that misbehave, as shell scripts in the helper's place.
-class BrokenHelper : public ::testing::Test {
- protected:
-  std::string script(std::string const& body) {
-    std::string path = dir_ + "/helper" + std::to_string(++n_);
+TEST(BrokenHelper, AFailedExtractionIsAnUnscannablePartNeverAFailedRead) {
+  // Helpers that misbehave, as shell scripts in the helper's place.
+  vmund_test::TempDir tmp;
+  int n = 0;
+  auto script = [&](std::string const& body) {
+    std::string path = tmp.dir() + "/helper" + std::to_string(++n);
     std::ofstream(path) << "#!/bin/sh\n" << body << "\n";
     chmod(path.c_str(), 0755);
     return path;
-  }
-  vmund_test::TempDir tmp_;
-  std::string const dir_ = tmp_.dir();
-  int n_ = 0;
-};
-
-TEST_F(BrokenHelper, AFailedExtractionIsAnUnscannablePartNeverAFailedRead) {
+  };
   std::string const partial = vmund::wireText("x.zip/a.txt", "kept 4111 1111 1111 1111");
   struct Row {
     std::string helper;
@@ -131,7 +128,7 @@ TEST_F(BrokenHelper, AFailedExtractionIsAnUnscannablePartNeverAFailedRead) {
       {script("cat > /dev/null; echo garbage"), "0; x.zip: extractor output unreadable: unknown record"},
       {script("exec sleep 30"), "0; x.zip: time budget spent while extracting"},
       {script("exit 0"), "0; x.zip: extractor failed"},  // never read the input, wrote nothing
-      {dir_ + "/missing", "0; x.zip: cannot start the extractor"},
+      {tmp.dir() + "/missing", "0; x.zip: cannot start the extractor"},
   };
   std::string const input(1 << 20, 'P');  // more than a socket buffer holds
   for (Row const& r : rows) {
