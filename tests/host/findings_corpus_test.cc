@@ -25,16 +25,11 @@ using nlohmann::json;
 
 // Where the manifest says a part's text was planted.
 std::string locationOf(vmund::MessageArea const& area, size_t part) {
-  switch (area.kind(part) & 15) {
-    case vmund::kHeader:
-      return "subject";
-    case vmund::kBody:
-      return area.label(part) == "text/html" ? "html" : "text";
-    case vmund::kHtmlAlternative:
-      return "html";
-    default:
-      return "attachment:" + area.label(part);
-  }
+  int const kind = area.kind(part) & 15;
+  if (kind == vmund::kHeader) return "subject";
+  if (kind == vmund::kHtmlAlternative) return "html";
+  if (kind == vmund::kBody) return area.label(part) == "text/html" ? "html" : "text";
+  return "attachment:" + area.label(part);
 }
 
 // The generated corpus, made once for the binary in a private folder.
