@@ -92,7 +92,7 @@ TEST_F(GeneratedCorpus, FindingsPointAtThePlantedText) {
     }
     std::vector<std::string> foundKinds;  // "LOCATION KIND" of every finding
     for (vmund::MessageFinding const& f : found) {
-      std::string const kind = vmund_test::detectorKinds().at(f.patternType - 256).second;
+      std::string const kind = vmund_test::kDetectorKinds.at(f.patternType - 256);
       std::string const where = locationOf(area, f.part);
       std::string const text = area.text(f.part);
       ASSERT_EQ(text.substr(f.offset, f.length), f.value);
