@@ -30,9 +30,10 @@ class TemplateTest : public ::testing::Test {
     predefined_dictionary_file_paths = saved_;
     factory->clean();
   }
-  // Writes `content` to a file and points `number` at it.
+  // Writes `content` to the number's file (the same path each time) and
+  // points `number` at it.
   void install(unsigned short number, std::string const& content) {
-    std::string path = dir_ + "/t" + std::to_string(number) + "-" + std::to_string(files_++);
+    std::string path = tmp_.dir() + "/t" + std::to_string(number);
     std::ofstream(path, std::ios::binary) << content;
     predefined_dictionary_file_paths.at(number - 512) = path;
   }
@@ -42,8 +43,6 @@ class TemplateTest : public ::testing::Test {
  private:
   std::vector<std::string> saved_ = predefined_dictionary_file_paths;
   vmund_test::TempDir tmp_;
-  std::string const dir_ = tmp_.dir();
-  int files_ = 0;
 };
 
 // Template items read areas 1, 2 and 8 (a regex item adds the headers, 4,

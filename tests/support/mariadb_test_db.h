@@ -90,16 +90,13 @@ class TestMariaDb : public TempDir {
     char const* password = getenv("VMUND_DB_PASSWORD");
     if (mysql_real_connect(mysql, "localhost", getenv("VMUND_DB_USER"), password ? password : "",
                            nullptr, 0, getenv("VMUND_DB_SOCKET"), CLIENT_MULTI_STATEMENTS) ==
-        nullptr) {
-      std::string const error = std::string("connect: ") + mysql_error(mysql);
-      mysql_close(mysql);
-      throw std::runtime_error(error);
-    }
+        nullptr)
+      fail(mysql);
     return mysql;
   }
 
   [[noreturn]] static void fail(MYSQL* mysql) {
-    std::string const error = std::string("sql failed: ") + mysql_error(mysql);
+    std::string const error = std::string("test server: ") + mysql_error(mysql);
     mysql_close(mysql);
     throw std::runtime_error(error);
   }
