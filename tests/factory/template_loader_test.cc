@@ -51,7 +51,7 @@ ItemView word(std::string const& p, unsigned w, unsigned max) {
   return ItemView{"contain", p, w, 11, max, true};
 }
 
-// Numbers up to 520 name score files, the others term files.
+// Numbers 512 to 519 name score files, later ones term files.
 TEST_F(TemplateTest, ScoreAndTermLines) {
   std::string const longTerm(298, 'a');
   struct Row {
