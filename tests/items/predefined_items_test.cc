@@ -21,16 +21,9 @@ using vmund_test::makeRecord;
 using vmund_test::RecordingLogger;
 using vmund_test::TestArea;
 
-Ref<DictionaryItemImpl> makeItem(uint16_t code, uint16_t weight = 1, uint8_t area = 1,
-                                 uint16_t maxWeight = 0, uint8_t maxLimit = 0) {
-  auto record = makeRecord(code, "whatever the row said", weight, area, maxWeight, maxLimit);
+Ref<DictionaryItemImpl> makeItem(uint16_t code) {
+  auto record = makeRecord(code, "whatever the row said", 1);
   return DictionaryFactory::instance()->createScanner(&record);
-}
-
-// Score of a weight-1 item over one body part, with room for every match.
-unsigned long countIn(uint16_t code, std::string const& text, RecordingLogger& logger) {
-  TestArea area{{text, 1}};
-  return makeItem(code)->scan(&area, 100, logger);
 }
 
 TEST(PredefinedItemsTest, FindsValidIdentifiersAndRefusesTheRest) {
@@ -103,8 +96,9 @@ TEST(PredefinedItemsTest, FindsValidIdentifiersAndRefusesTheRest) {
   };
   for (Row const& row : rows) {
     SCOPED_TRACE(row.note);
+    TestArea area{{row.text, 1}};
     RecordingLogger logger;
-    EXPECT_EQ(row.count, countIn(row.code, row.text, logger));
+    EXPECT_EQ(row.count, makeItem(row.code)->scan(&area, 100, logger));
     EXPECT_EQ(row.count, logger.reports.size());
   }
 }
