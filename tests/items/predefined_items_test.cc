@@ -4,7 +4,6 @@
 // fuzz/detector_reference.h; its seeds carry these rows and one card of each
 // of the nine layouts.
 #include <string>
-#include <vector>
 
 #include <gtest/gtest.h>
 

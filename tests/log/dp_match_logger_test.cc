@@ -12,8 +12,6 @@ namespace {
 using Vessamund::DPMatchLogger;
 
 char const kA[] = "A";
-char const kB[] = "B";
-char const kC[] = "C";
 char const kA2[] = "A";  // same text, another address
 
 struct Case {
@@ -27,10 +25,10 @@ struct Case {
 TEST(DPMatchLoggerTest, Table) {
   std::vector<Case> const cases = {
       {"runs collapse", "", 100, {kA, kA, kA}, "A"},
-      {"A,A,B,A", "", 100, {kA, kA, kB, kA}, "A,B,A"},
-      {"existing text gets a comma", "X", 100, {kB, kC}, "X,B,C"},
+      {"A,A,B,A", "", 100, {kA, kA, "B", kA}, "A,B,A"},
+      {"existing text gets a comma", "X", 100, {"B", "C"}, "X,B,C"},
       {"identity, not text", "", 100, {kA, kA2}, "A,A"},
-      {"capacity 0 writes nothing", "keep", 0, {kA, kB}, "keep"},
+      {"capacity 0 writes nothing", "keep", 0, {kA, "B"}, "keep"},
       {"output already at capacity", "12345", 5, {kA}, "12345"},
       {"capacity 5, third report drops second", "", 5, {"aaaaaa", "bbbbbb", "cccccc"}, "aaaaaa"},
       {"capacity 5, destructor writes second", "", 5, {"aaaaaa", "bbbbbb"}, "aaaaaa,bbbbbb"},
