@@ -136,9 +136,8 @@ TEST(PredefinedItemsTest, NoLineBreakFlagReachesTheDigitGroupCheck) {
     SCOPED_TRACE(flags);
     TestArea area{{"SSN\n123-45-6789\nCard\n4111 1111 1111 1111\nSIN\n046 454 286\n", flags}};
     RecordingLogger logger;
-    for (uint16_t code : {256, 257, 258}) {
+    for (uint16_t code : {256, 257, 258})
       EXPECT_EQ(1ul, makeItem(code)->scan(&area, 10, logger)) << code;
-    }
   }
 }
 

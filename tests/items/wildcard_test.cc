@@ -2,7 +2,6 @@
 // selection and match reports. Random patterns and texts against the plain
 // rules are wildcard_fuzz's job; its seeds hold the rows below, so the plain
 // rules are held to them too.
-#include <cstring>
 #include <string>
 #include <vector>
 

@@ -30,7 +30,6 @@ class TestArea : public Vessamund::DScanAreaImpl {
   }
   // A part whose text pointer is null.
   TestArea& addNull(uint16_t flags) {
-    texts_.emplace_back();
     parts_.push_back(Vessamund::DScanAreaPart{nullptr, 0, flags});
     return *this;
   }
