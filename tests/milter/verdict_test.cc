@@ -1,4 +1,5 @@
-// The milter's policy: from rule scores to action, status and score headers.
+// The milter's policy: from rule scores, skipped scans and unreadable parts to
+// action, status and score headers.
 #include <gtest/gtest.h>
 
 #include "milter/verdict.h"
