@@ -1,6 +1,7 @@
 // Findings: which matches a scan reports, where, and that asking for them
 // changes nothing else. The planned and reference scans are held to each
-// other with findings asked for in support/scan_compare.h.
+// other with findings asked for in support/scan_compare.h; that asking
+// allocates nothing per match, in PlannedScan.AllocatesNothingOnceWarm.
 #include "vessamund/findings.h"
 
 #include <climits>
