@@ -128,7 +128,7 @@ TEST_F(VmundCommand, ExitStatusFollowsThresholdsAndErrors) {
       {{"-d", "Nope", mbox}, 2, "no dictionary named \"Nope\""},
       {{"-g", "Conf", mbox}, 2, "no group named \"Conf\""},
       {{"-t", "512:Conf", "-d", "Conf", mbox}, 2, "\"Conf\" is already used by template 512:Conf"},
-      {{"-d", "Conf", "--threshold", "0", mbox}, 2, "Value 0 not in range 1 to"},
+      {{"-d", "Conf", "--threshold", "0", mbox}, 2, "--threshold: Value 0 not in range"},
       {{"-d", "A;B", mbox}, 2, "dictionary \"A;B\": name holds \";\""},
       {{"-t", "600:x", mbox}, 2, "template \"600:x\": expected NUMBER:NAME"},
       {{"-t", "512", mbox}, 2, "template \"512\": expected NUMBER:NAME"},
