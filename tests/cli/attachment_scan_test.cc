@@ -2,11 +2,8 @@
 // read from them is a part labelled with its container path, the score
 // counts what they hold, and parts not read are listed with why.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
-#include <fstream>
 #include <nlohmann/json.hpp>
-#include <sstream>
 
 #include "host/attachment_support.h"
 #include "run_vmund.h"
@@ -64,15 +61,12 @@ TEST_F(AttachmentScan, JsonNamesEveryPartAndWhyOneWasNotRead) {
   EXPECT_EQ(j["skipped"][0]["unscannable"], true);
   EXPECT_EQ(r.status, 3) << "not scanned in full: never 0 alone";
   EXPECT_NE(r.out.find("\"unscannable\":1"), std::string::npos) << "in the summary line";
-  Outcome v = scan("secret.zip", vmund_test::fixture("encrypted.zip"), {"-v"});
-  EXPECT_NE(v.out.find("    skipped (unscannable)  secret.zip/planted.txt: encrypted\n"),
-            std::string::npos) << v.out;
 }
 
 TEST_F(AttachmentScan, LimitsAreOptions) {
   Outcome r = scan("report.zip", vmund_test::fixture("report.zip"), {"-v", "--max-entries", "1"});
-  EXPECT_NE(r.out.find("skipped (unscannable)  report.zip: 1 member not read: past the message's "
-                       "limit of archive members"),
+  EXPECT_NE(r.out.find("\n    skipped (unscannable)  report.zip: 1 member not read: past the "
+                       "message's limit of archive members\n"),
             std::string::npos) << r.out;
   EXPECT_NE(run({"scan", "--help"}).out.find("--max-ratio"), std::string::npos);
 }

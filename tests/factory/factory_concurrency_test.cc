@@ -25,10 +25,9 @@ using Vessamund::Ref;
 TEST(FactoryConcurrencyTest, RequestsAndScansSurviveConcurrentClean) {
   vmund_test::TestDb dbs;
   // Dk finds its word with weight k; groups report their best member.
+  char const* const words[] = {"alpha", "beta", "gamma", "delta"};
+  for (int k = 1; k <= 4; ++k) dbs.addItem("D" + std::to_string(k), 1, words[k - 1], k);
   dbs.exec("fe_content",
-           "insert into fe_dict_item (dict_name, item_no, pattern, pattern_weight, "
-           "pattern_scan_area) values ('D1', 1, 'alpha', 1, 1), ('D2', 1, 'beta', 2, 1), "
-           "('D3', 1, 'gamma', 3, 1), ('D4', 1, 'delta', 4, 1);"
            "insert into fe_dict_group_dictionaries values ('G1', 1, 'D1'), ('G1', 2, 'D3'), "
            "('G2', 1, 'D2'), ('G2', 2, 'D4'), ('G2', 3, 'D1');");
   // The template loaded under D1's name scores as D1 does.

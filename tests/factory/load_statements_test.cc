@@ -2,7 +2,6 @@
 // for hostile ones, and the cut at 1022 characters.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 
 #include "factory/load_statements.h"
@@ -17,15 +16,11 @@ std::string const kDictHead =
 std::string const kGroupHead =
     "select dict_name from fe_dict_group_dictionaries where group_name = \"";
 
-std::string dictionary(std::string const& name) {
+// What `format` (the dictionary's or the group's) writes for `name`.
+std::string statement(void (*format)(char (&)[kStatementSize], std::string const&),
+                      std::string const& name) {
   char s[kStatementSize];
-  formatDictionaryStatement(s, name);
-  return s;
-}
-
-std::string group(std::string const& name) {
-  char s[kStatementSize];
-  formatGroupStatement(s, name);
+  format(s, name);
   return s;
 }
 
@@ -47,8 +42,8 @@ TEST(LoadStatementsTest, OrdinaryAndHostileNames) {
   };
   for (auto const& r : rows) {
     SCOPED_TRACE(r.note + std::string(": ") + r.name);
-    EXPECT_EQ(dictionary(r.name), r.dictionaryStatement);
-    EXPECT_EQ(group(r.name), r.groupStatement);
+    EXPECT_EQ(statement(formatDictionaryStatement, r.name), r.dictionaryStatement);
+    EXPECT_EQ(statement(formatGroupStatement, r.name), r.groupStatement);
   }
 }
 
@@ -56,14 +51,15 @@ TEST(LoadStatementsTest, LongNamesAreCutAt1022Characters) {
   for (size_t length : {851u, 852u, 853u, 5000u}) {
     SCOPED_TRACE(length);
     std::string const name(length, 'n');
-    std::string const full = kDictHead + name + "' order by item_no";
-    EXPECT_EQ(dictionary(name), full.substr(0, 1022));
-    EXPECT_EQ(group(name), (kGroupHead + name + "\"").substr(0, 1022));
+    EXPECT_EQ(statement(formatDictionaryStatement, name),
+              (kDictHead + name + "' order by item_no").substr(0, 1022));
+    EXPECT_EQ(statement(formatGroupStatement, name), (kGroupHead + name + "\"").substr(0, 1022));
   }
   // Doubled quotes never write past the buffer. (A cut that ends the text
   // inside a pair closes the literal with nothing after it: harmless.)
   std::string const quotes(3000, '\'');
-  EXPECT_EQ(dictionary(quotes), (kDictHead + std::string(6000, '\'')).substr(0, 1022));
+  EXPECT_EQ(statement(formatDictionaryStatement, quotes),
+            (kDictHead + std::string(6000, '\'')).substr(0, 1022));
 }
 
 }  // namespace

@@ -6,10 +6,8 @@
 // vmund-extract helper, as vmund and the milter read mail; the others in
 // process.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
-#include <cstdlib>
-#include <filesystem>
+#include <cstdio>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <set>

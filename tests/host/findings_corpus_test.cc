@@ -3,14 +3,9 @@
 // the part the manifest names; every planted identifier the detectors accept
 // is found; asking for findings leaves scores and records as they were; and
 // redaction masks every identifier and changes nothing else.
-#include <unistd.h>
-
 #include <climits>
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -30,16 +25,11 @@ using nlohmann::json;
 
 // Where the manifest says a part's text was planted.
 std::string locationOf(vmund::MessageArea const& area, size_t part) {
-  switch (area.kind(part) & 15) {
-    case vmund::kHeader:
-      return "subject";
-    case vmund::kBody:
-      return area.label(part) == "text/html" ? "html" : "text";
-    case vmund::kHtmlAlternative:
-      return "html";
-    default:
-      return "attachment:" + area.label(part);
-  }
+  int const kind = area.kind(part) & 15;
+  if (kind == vmund::kHeader) return "subject";
+  if (kind == vmund::kHtmlAlternative) return "html";
+  if (kind == vmund::kBody) return area.label(part) == "text/html" ? "html" : "text";
+  return "attachment:" + area.label(part);
 }
 
 // The generated corpus, made once for the binary in a private folder.
@@ -102,7 +92,7 @@ TEST_F(GeneratedCorpus, FindingsPointAtThePlantedText) {
     }
     std::vector<std::string> foundKinds;  // "LOCATION KIND" of every finding
     for (vmund::MessageFinding const& f : found) {
-      std::string const kind = vmund_test::detectorKinds().at(f.patternType - 256).second;
+      std::string const kind = vmund_test::kDetectorKinds.at(f.patternType - 256);
       std::string const where = locationOf(area, f.part);
       std::string const text = area.text(f.part);
       ASSERT_EQ(text.substr(f.offset, f.length), f.value);

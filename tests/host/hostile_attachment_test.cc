@@ -3,7 +3,6 @@
 // the message is lost (the body before it, the text attachment after it).
 // Then the helper itself failing: crashing, hanging, writing nonsense.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <sys/stat.h>
 
 #include <cstdlib>
@@ -21,36 +20,19 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-class HostileAttachment : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    char tmpl[] = "/tmp/vmund-hostile-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
-    std::string const command = std::string(VMUND_PYTHON) + " " VMUND_SOURCE_DIR
-                                "/scripts/make-attachment-fixtures --hostile " + dir_;
-    ASSERT_EQ(std::system(command.c_str()), 0) << command;
-  }
-  static void TearDownTestSuite() { fs::remove_all(dir_); }
-
-  // The message: a body, the hostile file, then a text attachment.
-  static vmund::Message read(std::string const& file, vmund::AttachmentExtractor const& extractor,
-                             std::chrono::milliseconds budget = std::chrono::seconds(60)) {
-    std::string message = vmund_test::messageWith(file, "application/zip",
-                                                  vmund_test::slurpFile(dir_ + "/" + file),
-                                                  "Body text 4111 1111 1111 1111.");
-    message.insert(message.rfind("--XYZ--"),
-                   "--XYZ\nContent-Type: text/plain\nContent-Disposition: attachment; "
-                   "filename=\"after.txt\"\n\nAfter 078-05-1120.\n");
-    vmund::ReadResult r = vmund::readMessages(message, file,
-                                              vmund::ReadOptions{&extractor, Clock::now() + budget});
-    EXPECT_EQ(r.messages.size(), 1u);
-    return r.messages.empty() ? vmund::Message{} : std::move(r.messages[0]);
-  }
-
-  static std::string dir_;
-};
-std::string HostileAttachment::dir_;
+// The message: a body, the hostile file at `path`, then a text attachment.
+vmund::Message readHostile(std::string const& path, vmund::AttachmentExtractor const& extractor) {
+  std::string const file = path.substr(path.rfind('/') + 1);
+  std::string message = vmund_test::messageWith(
+      file, "application/zip", vmund_test::slurpFile(path), "Body text 4111 1111 1111 1111.");
+  message.insert(message.rfind("--XYZ--"),
+                 "--XYZ\nContent-Type: text/plain\nContent-Disposition: attachment; "
+                 "filename=\"after.txt\"\n\nAfter 078-05-1120.\n");
+  vmund::ReadResult r = vmund::readMessages(
+      message, file, vmund::ReadOptions{&extractor, Clock::now() + std::chrono::seconds(60)});
+  EXPECT_EQ(r.messages.size(), 1u);
+  return r.messages.empty() ? vmund::Message{} : std::move(r.messages[0]);
+}
 
 // "texts N, first skip: LABEL: REASON" and whether the rest of the message is there.
 std::string outcome(vmund::Message const& m, bool& restKept) {
@@ -66,10 +48,17 @@ std::string outcome(vmund::Message const& m, bool& restKept) {
   return "texts " + std::to_string(texts) + (s ? ", " + s->label + ": " + s->reason : "");
 }
 
-TEST_F(HostileAttachment, EachGivesItsOutcomeAndLosesNothingElse) {
+TEST(HostileAttachment, EachGivesItsOutcomeAndLosesNothingElse) {
+  vmund_test::TempDir tmp;
+  std::string const command = std::string(VMUND_PYTHON) + " " VMUND_SOURCE_DIR
+                              "/scripts/make-attachment-fixtures --hostile " + tmp.dir();
+  ASSERT_EQ(std::system(command.c_str()), 0) << command;
+  using Limits = vmund::ExtractLimits;
   struct Row {
     char const* file;
-    char const* want;  // outcome() starts with it
+    char const* want;                // outcome()
+    void (*set)(Limits&) = nullptr;  // the limits, when not the defaults
+    char const* label = nullptr;     // a part labelled so
   };
   Row const rows[] = {
       // 16^4 members of 10 MiB at the bottom: the message's 400 MiB stop it.
@@ -78,65 +67,54 @@ TEST_F(HostileAttachment, EachGivesItsOutcomeAndLosesNothingElse) {
       // Ten directory entries over one member's data: read once.
       {"overlapping.zip", "texts 1"},
       {"many-members.zip", "texts 1000, many-members.zip: 9000 members not read: past the message's limit of archive members"},
-      {"traversal.zip", "texts 2"},
+      // A name that climbs out of any folder is only a label.
+      {"traversal.zip", "texts 2", nullptr, "traversal.zip/../../etc/cron.d/planted.txt"},
       {"deep.zip", "texts 0, deep.zip/inner.zip/inner.zip/inner.zip/inner.zip/inner.zip/inner.zip/inner.zip/inner.zip/inner.zip/inner.zip: nested deeper than the limit of 10 containers"},
       {"truncated.zip", "texts 0, truncated.zip/2024/customers.xlsx: damaged: Truncated ZIP file data"},
-      {"truncated.tar.gz", "texts 0, truncated.tar.gz: damaged or truncated archive"},
+      {"truncated.tar.gz",
+       "texts 0, truncated.tar.gz: damaged or truncated archive: truncated gzip input"},
       {"broken-xref.pdf", "texts 1"},
+      // The limits are settings.
+      {"many-members.zip",
+       "texts 10, many-members.zip: 9990 members not read: past the message's limit of archive "
+       "members",
+       [](Limits& l) { l.maxEntries = 10; }},
+      {"deep.zip",
+       "texts 0, deep.zip/inner.zip/inner.zip: nested deeper than the limit of 2 containers",
+       [](Limits& l) { l.maxDepth = 2; }},
+      {"bomb-single.zip",
+       "texts 1, bomb-single.zip/zeros.txt: larger than the limit of 2 MiB per member",
+       [](Limits& l) {
+         l.maxRatio = 1000000;
+         l.maxEntryBytes = 2 << 20;
+       }},
   };
-  vmund::IsolatedExtractor const extractor({}, VMUND_EXTRACT_HELPER);
   for (Row const& r : rows) {
     SCOPED_TRACE(r.file);
-    bool restKept = false;
-    std::string got = outcome(read(r.file, extractor), restKept);
-    EXPECT_EQ(got.substr(0, std::string(r.want).size()), r.want) << got;
+    Limits limits;
+    if (r.set) r.set(limits);
+    vmund::IsolatedExtractor const extractor(limits, VMUND_EXTRACT_HELPER);
+    vmund::Message const m = readHostile(tmp.dir() + "/" + r.file, extractor);
+    bool restKept = false, labelled = !r.label;
+    EXPECT_EQ(outcome(m, restKept), r.want);
     EXPECT_TRUE(restKept);
+    for (size_t i = 0; i < m.area.partCount(); ++i)
+      labelled |= r.label && m.area.label(i) == r.label;
+    EXPECT_TRUE(labelled) << r.label;
   }
-}
-
-TEST_F(HostileAttachment, PathTraversalNamesAreOnlyLabels) {
-  vmund::IsolatedExtractor const extractor({}, VMUND_EXTRACT_HELPER);
-  vmund::Message m = read("traversal.zip", extractor);
-  std::vector<std::string> labels;
-  for (size_t i = 0; i < m.area.partCount(); ++i) labels.push_back(m.area.label(i));
-  EXPECT_NE(std::find(labels.begin(), labels.end(), "traversal.zip/../../etc/cron.d/planted.txt"),
-            labels.end());
   EXPECT_FALSE(fs::exists("/etc/cron.d/planted.txt"));
 }
 
-TEST_F(HostileAttachment, LimitsAreSettings) {
-  vmund::ExtractLimits limits;
-  limits.maxEntries = 10;
-  limits.maxDepth = 2;
-  vmund::IsolatedExtractor const extractor(limits, VMUND_EXTRACT_HELPER);
-  bool restKept = false;
-  EXPECT_EQ(outcome(read("many-members.zip", extractor), restKept),
-            "texts 10, many-members.zip: 9990 members not read: past the message's limit of archive members");
-  EXPECT_EQ(outcome(read("deep.zip", extractor), restKept),
-            "texts 0, deep.zip/inner.zip/inner.zip: nested deeper than the limit of 2 containers");
-  limits = {};
-  limits.maxRatio = 1000000;
-  limits.maxEntryBytes = 2 << 20;
-  vmund::IsolatedExtractor const big(limits, VMUND_EXTRACT_HELPER);
-  EXPECT_EQ(outcome(read("bomb-single.zip", big), restKept),
-            "texts 1, bomb-single.zip/zeros.txt: larger than the limit of 2 MiB per member");
-}
-
-// Helpers that misbehave, as shell scripts in the helper's place.
-class BrokenHelper : public ::testing::Test {
- protected:
-  std::string script(std::string const& body) {
-    std::string path = dir_ + "/helper" + std::to_string(++n_);
+TEST(BrokenHelper, AFailedExtractionIsAnUnscannablePartNeverAFailedRead) {
+  // Helpers that misbehave, as shell scripts in the helper's place.
+  vmund_test::TempDir tmp;
+  int n = 0;
+  auto script = [&](std::string const& body) {
+    std::string path = tmp.dir() + "/helper" + std::to_string(++n);
     std::ofstream(path) << "#!/bin/sh\n" << body << "\n";
     chmod(path.c_str(), 0755);
     return path;
-  }
-  vmund_test::TempDir tmp_;
-  std::string const dir_ = tmp_.dir();
-  int n_ = 0;
-};
-
-TEST_F(BrokenHelper, AFailedExtractionIsAnUnscannablePartNeverAFailedRead) {
+  };
   std::string const partial = vmund::wireText("x.zip/a.txt", "kept 4111 1111 1111 1111");
   struct Row {
     std::string helper;
@@ -150,15 +128,14 @@ TEST_F(BrokenHelper, AFailedExtractionIsAnUnscannablePartNeverAFailedRead) {
       {script("cat > /dev/null; echo garbage"), "0; x.zip: extractor output unreadable: unknown record"},
       {script("exec sleep 30"), "0; x.zip: time budget spent while extracting"},
       {script("exit 0"), "0; x.zip: extractor failed"},  // never read the input, wrote nothing
-      {dir_ + "/missing", "0; x.zip: cannot start the extractor"},
+      {tmp.dir() + "/missing", "0; x.zip: cannot start the extractor"},
   };
   std::string const input(1 << 20, 'P');  // more than a socket buffer holds
   for (Row const& r : rows) {
     SCOPED_TRACE(r.helper);
-    vmund::IsolatedExtractor const extractor({}, r.helper);
     vmund::ExtractBudget budget({}, Clock::now() + std::chrono::milliseconds(700));
-    vmund_test::CollectingSink sink;
-    extractor.extract(input, "x.zip", budget, sink);
+    vmund_test::CollectingSink const sink =
+        vmund_test::extract(input, "x.zip", vmund::IsolatedExtractor({}, r.helper), &budget);
     ASSERT_EQ(sink.skips.size(), 1u);
     std::string got = std::to_string(sink.texts.size()) + "; " + sink.skips[0];
     EXPECT_EQ(got.substr(0, r.want.size()), r.want) << got;
@@ -188,16 +165,12 @@ TEST(IsolatedExtractor, RunsOutOfMemoryAsAPartNotAProcess) {
                           "/big.zip','w',zipfile.ZIP_DEFLATED); z.writestr('big.txt', b'4111 ' * (18<<20)); z.close()\"";
   ASSERT_EQ(std::system(cmd.c_str()), 0);
   std::string const big = vmund_test::slurpFile(tmp.dir() + "/big.zip");
-  vmund::ExtractBudget budget(limits, Clock::time_point::max());
-  vmund_test::CollectingSink sink;
-  extractor.extract(big, "big.zip", budget, sink);
+  vmund_test::CollectingSink const sink = vmund_test::extract(big, "big.zip", extractor);
   ASSERT_FALSE(sink.skips.empty());
   EXPECT_NE(sink.skips.back().find("out of memory"), std::string::npos) << sink.skips.back();
   // The same helper with room reads it.
-  vmund::IsolatedExtractor const roomy(limits, VMUND_EXTRACT_HELPER, 2048ull << 20);
-  vmund::ExtractBudget again(limits, Clock::time_point::max());
-  vmund_test::CollectingSink ok;
-  roomy.extract(big, "big.zip", again, ok);
+  vmund_test::CollectingSink const ok = vmund_test::extract(
+      big, "big.zip", vmund::IsolatedExtractor(limits, VMUND_EXTRACT_HELPER, 2048ull << 20));
   EXPECT_EQ(ok.texts.size(), 1u);
   EXPECT_TRUE(ok.skips.empty()) << ok.skips[0];
 }
@@ -207,13 +180,12 @@ TEST(IsolatedExtractor, GivesWhatTheInProcessReaderGives) {
   for (char const* file : {"report.zip", "pandoc.docx", "ps2pdf.pdf", "encrypted.zip", "planted.7z"}) {
     SCOPED_TRACE(file);
     std::string const bytes = vmund_test::fixture(file);
-    vmund::IsolatedExtractor const extractor({}, VMUND_EXTRACT_HELPER);
     vmund::ExtractBudget budget({}, Clock::time_point::max());
-    vmund_test::CollectingSink isolated;
-    extractor.extract(bytes, file, budget, isolated);
     vmund::ExtractBudget local({}, Clock::time_point::max());
-    vmund_test::CollectingSink inProcess;
-    vmund::extractFile(bytes, file, {}, local, inProcess);
+    vmund_test::CollectingSink const isolated = vmund_test::extract(
+        bytes, file, vmund::IsolatedExtractor({}, VMUND_EXTRACT_HELPER), &budget);
+    vmund_test::CollectingSink const inProcess =
+        vmund_test::extract(bytes, file, vmund::InProcessExtractor(), &local);
     EXPECT_EQ(isolated.texts, inProcess.texts);
     EXPECT_EQ(isolated.skips, inProcess.skips);
     // The helper's use of the message's budget comes back with its results.

@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -29,29 +27,6 @@ std::vector<std::string> shape(MessageArea const& a) {
     out.push_back(std::to_string(a.kind(i)) + ":" + a.label(i));
   for (auto const& s : a.skipped()) out.push_back("skip:" + s.label);
   return out;
-}
-
-TEST(MimeReader, SampleMessagesGiveTheirParts) {
-  struct Row {
-    char const* file;
-    std::vector<std::string> shape;
-  };
-  Row const rows[] = {
-      {"01-plain-note.eml", {"4:header", "1:text/plain"}},
-      // The preamble ("This is a multi-part message ...") is scanned too.
-      {"02-alternative-html.eml",
-       {"4:header", "1:text/plain", "8:text/html", "1:multipart/alternative text"}},
-      {"03-base64-attachment.eml",
-       {"4:header", "1:text/plain", "2:new-starters.csv", "skip:logo.png"}},
-  };
-  for (Row const& r : rows) {
-    SCOPED_TRACE(r.file);
-    vmund::ReadResult got = readMessages(sample(r.file), r.file);
-    ASSERT_EQ(got.error, "");
-    ASSERT_EQ(got.messages.size(), 1u);
-    EXPECT_EQ(got.messages[0].id, r.file);
-    EXPECT_EQ(shape(got.messages[0].area), r.shape);
-  }
 }
 
 TEST(MimeReader, DecodedTextReadsAsTheReaderSeesIt) {
@@ -101,15 +76,21 @@ std::string mixed(std::string const& parts) {
          parts + "--B--\n";
 }
 
-TEST(MimeReader, TreeShapesMapToKinds) {
+TEST(MimeReader, SamplesAndTreeShapesMapToKinds) {
   struct Row {
-    char const* note;
+    char const* note;  // and the message's name
     std::string message;
     std::vector<std::string> shape;
   };
   std::string plain = "--B\nContent-Type: text/plain\n\np\n";
   std::string html = "--B\nContent-Type: text/html\n\n<p>h</p>\n";
   Row const rows[] = {
+      {"01-plain-note.eml", sample("01-plain-note.eml"), {"4:header", "1:text/plain"}},
+      // The preamble ("This is a multi-part message ...") is scanned too.
+      {"02-alternative-html.eml", sample("02-alternative-html.eml"),
+       {"4:header", "1:text/plain", "8:text/html", "1:multipart/alternative text"}},
+      {"03-base64-attachment.eml", sample("03-base64-attachment.eml"),
+       {"4:header", "1:text/plain", "2:new-starters.csv", "skip:logo.png"}},
       {"html alone is the body",
        "From: a@example.org\nContent-Type: text/html\n\n<b>x</b>\n",
        {"4:header", "1:text/html"}},
@@ -154,10 +135,12 @@ TEST(MimeReader, TreeShapesMapToKinds) {
   };
   for (Row const& r : rows) {
     SCOPED_TRACE(r.note);
-    vmund::ReadResult got = readMessages(r.message, "m");
+    vmund::ReadResult got = readMessages(r.message, r.note);
     ASSERT_EQ(got.error, "");
-    EXPECT_EQ(shape(got.messages.at(0).area), r.shape);
-    MessageArea const& a = got.messages.at(0).area;
+    ASSERT_EQ(got.messages.size(), 1u);
+    EXPECT_EQ(got.messages[0].id, r.note);
+    MessageArea const& a = got.messages[0].area;
+    EXPECT_EQ(shape(a), r.shape);
     if (r.shape.back().find("multipart/mixed text") != std::string::npos) {
       EXPECT_TRUE(contains(a.text(a.partCount() - 1), "secret"));
     }

@@ -4,7 +4,6 @@
 // fuzz/detector_reference.h; its seeds carry these rows and one card of each
 // of the nine layouts.
 #include <string>
-#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -21,16 +20,9 @@ using vmund_test::makeRecord;
 using vmund_test::RecordingLogger;
 using vmund_test::TestArea;
 
-Ref<DictionaryItemImpl> makeItem(uint16_t code, uint16_t weight = 1, uint8_t area = 1,
-                                 uint16_t maxWeight = 0, uint8_t maxLimit = 0) {
-  auto record = makeRecord(code, "whatever the row said", weight, area, maxWeight, maxLimit);
+Ref<DictionaryItemImpl> makeItem(uint16_t code) {
+  auto record = makeRecord(code, "whatever the row said", 1);
   return DictionaryFactory::instance()->createScanner(&record);
-}
-
-// Score of a weight-1 item over one body part, with room for every match.
-unsigned long countIn(uint16_t code, std::string const& text, RecordingLogger& logger) {
-  TestArea area{{text, 1}};
-  return makeItem(code)->scan(&area, 100, logger);
 }
 
 TEST(PredefinedItemsTest, FindsValidIdentifiersAndRefusesTheRest) {
@@ -103,8 +95,9 @@ TEST(PredefinedItemsTest, FindsValidIdentifiersAndRefusesTheRest) {
   };
   for (Row const& row : rows) {
     SCOPED_TRACE(row.note);
+    TestArea area{{row.text, 1}};
     RecordingLogger logger;
-    EXPECT_EQ(row.count, countIn(row.code, row.text, logger));
+    EXPECT_EQ(row.count, makeItem(row.code)->scan(&area, 100, logger));
     EXPECT_EQ(row.count, logger.reports.size());
   }
 }
@@ -143,9 +136,8 @@ TEST(PredefinedItemsTest, NoLineBreakFlagReachesTheDigitGroupCheck) {
     SCOPED_TRACE(flags);
     TestArea area{{"SSN\n123-45-6789\nCard\n4111 1111 1111 1111\nSIN\n046 454 286\n", flags}};
     RecordingLogger logger;
-    for (uint16_t code : {256, 257, 258}) {
+    for (uint16_t code : {256, 257, 258})
       EXPECT_EQ(1ul, makeItem(code)->scan(&area, 10, logger)) << code;
-    }
   }
 }
 

@@ -12,12 +12,7 @@ namespace {
 using Vessamund::DPMatchLogger;
 
 char const kA[] = "A";
-char const kB[] = "B";
-char const kC[] = "C";
 char const kA2[] = "A";  // same text, another address
-char const kSixA[] = "aaaaaa";
-char const kSixB[] = "bbbbbb";
-char const kSixC[] = "cccccc";
 
 struct Case {
   char const* note;
@@ -30,13 +25,13 @@ struct Case {
 TEST(DPMatchLoggerTest, Table) {
   std::vector<Case> const cases = {
       {"runs collapse", "", 100, {kA, kA, kA}, "A"},
-      {"A,A,B,A", "", 100, {kA, kA, kB, kA}, "A,B,A"},
-      {"existing text gets a comma", "X", 100, {kB, kC}, "X,B,C"},
+      {"A,A,B,A", "", 100, {kA, kA, "B", kA}, "A,B,A"},
+      {"existing text gets a comma", "X", 100, {"B", "C"}, "X,B,C"},
       {"identity, not text", "", 100, {kA, kA2}, "A,A"},
-      {"capacity 0 writes nothing", "keep", 0, {kA, kB}, "keep"},
+      {"capacity 0 writes nothing", "keep", 0, {kA, "B"}, "keep"},
       {"output already at capacity", "12345", 5, {kA}, "12345"},
-      {"capacity 5, third report drops second", "", 5, {kSixA, kSixB, kSixC}, "aaaaaa"},
-      {"capacity 5, destructor writes second", "", 5, {kSixA, kSixB}, "aaaaaa,bbbbbb"},
+      {"capacity 5, third report drops second", "", 5, {"aaaaaa", "bbbbbb", "cccccc"}, "aaaaaa"},
+      {"capacity 5, destructor writes second", "", 5, {"aaaaaa", "bbbbbb"}, "aaaaaa,bbbbbb"},
       {"no reports", "X", 100, {}, "X"},
       {"a null identifier ends the run and writes nothing", "", 100, {kA, nullptr, kA}, "A,A"},
   };

@@ -7,7 +7,6 @@
 
 #include <cstring>
 #include <fstream>
-#include <sstream>
 
 #include "milter/config.h"
 #include "milter/socket_guard.h"
@@ -40,7 +39,9 @@ TEST(MilterConfig, ReadsSettingsAndRulesInOrder) {
       "group      Finance threshold 50 action quarantine\n"
       "template   512:GLB action tempfail\n"
       "dictionary \"Two words\"\r\n"
-      "reject-reply \"550 5.7.1 Refused here\"\n",
+      "reject-reply \"550 5.7.1 Refused here\"\n"
+      "max-depth 3\nmax-entries 50\nmax-extracted 64M\nmax-entry-size 8M\nmax-ratio 250\n"
+      "unscannable tempfail\nextractor /opt/vmund-extract\n",
       c);
   ASSERT_TRUE(problems.empty()) << problems[0].line << ": " << problems[0].message;
   EXPECT_EQ(c.socket, "inet:8894@127.0.0.1");
@@ -51,6 +52,15 @@ TEST(MilterConfig, ReadsSettingsAndRulesInOrder) {
   EXPECT_TRUE(c.syslog);
   EXPECT_TRUE(c.findingsHeader);
   EXPECT_FALSE(Config().findingsHeader) << "off unless asked for";
+  EXPECT_EQ(c.extract.maxDepth, 3u);
+  EXPECT_EQ(c.extract.maxEntries, 50u);
+  EXPECT_EQ(c.extract.maxTotalBytes, 64ull << 20);
+  EXPECT_EQ(c.extract.maxEntryBytes, 8ull << 20);
+  EXPECT_EQ(c.extract.maxRatio, 250u);
+  EXPECT_EQ(c.unscannable, Action::kTempfail);
+  EXPECT_EQ(c.extractor, "/opt/vmund-extract");
+  EXPECT_EQ(Config().unscannable, Action::kAccept);
+  EXPECT_EQ(Config().extract.maxEntries, 1000u);
   ASSERT_EQ(c.rules.size(), 4u);
 
   Rule const& pii = c.rules[0];
@@ -115,6 +125,11 @@ TEST(MilterConfig, ReportsEachMistakeWithItsLine) {
       {"dictionary A;B", "holds \";\""},
       {"group A:B", "holds \":\""},
       {"oversize bounce", "expected accept"},
+      {"max-depth 0", "max-depth \"0\": expected 1 to 100"},
+      {"max-entries x", "max-entries \"x\": expected 1 to 1000000"},
+      {"max-extracted 5Q", "max-extracted \"5Q\": expected a size such as 400M"},
+      {"max-ratio -1", "max-ratio \"-1\": expected 1 to 1000000"},
+      {"unscannable drop", "unscannable \"drop\""},
       {"local-domains user@example.org", "not a domain"},
       {"dictionary \"unterminated", "unterminated"},
       {"dictionary \"glued\"text", "followed by a blank"},
@@ -129,6 +144,9 @@ TEST(MilterConfig, ReportsEachMistakeWithItsLine) {
     EXPECT_EQ(problems[0].line, 2);
     EXPECT_NE(problems[0].message.find(r.says), std::string::npos) << problems[0].message;
   }
+  Config c;
+  EXPECT_EQ(parse("dictionary Base\nunscannable drop\n", c).at(0).message,
+            "unscannable \"drop\": expected accept, quarantine, tempfail or reject");
 }
 
 TEST(MilterSocket, FormAndPortAreChecked) {

@@ -2,14 +2,11 @@
 // message, and reloading while older sets stay in use.
 #include <gtest/gtest.h>
 #include <stdlib.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <memory>
-#include <sstream>
 
 #include "host/deadline.h"
 #include "milter/message_scan.h"
@@ -24,18 +21,15 @@ namespace {
 
 using namespace vmund::milter;
 using vmund::admin::ConfigDb;
+using vmund::ScannerRequest;
 using vmund::admin::ItemRow;
 
 ItemRow item(std::string pattern, uint16_t type, uint16_t weight) {
-  ItemRow r;
-  r.pattern = std::move(pattern);
-  r.type = type;
-  r.weight = weight;
-  r.scan_area = 15;
-  return r;
+  return ItemRow{0, std::move(pattern), type, weight, 15};
 }
 
-Rule rule(vmund::ScannerRequest::Source kind, std::string name, unsigned long threshold) {
+Rule rule(std::string name, unsigned long threshold,
+          ScannerRequest::Source kind = ScannerRequest::kDictionary) {
   Rule r;
   r.scanner.source = kind;
   r.scanner.name = std::move(name);
@@ -47,12 +41,14 @@ Rule rule(vmund::ScannerRequest::Source kind, std::string name, unsigned long th
 class MilterScan : public ::testing::Test {
  protected:
   void SetUp() override { ConfigDb::create(dir_, vmund_test::readSchema()); }
-  // A source over `rules` after a first load that found nothing missing.
-  static std::unique_ptr<ScannerSource> loaded(std::vector<Rule> const& rules) {
+  // A source over `rules` after a first load that found nothing missing and
+  // gave `warnings` warnings.
+  static auto loaded(std::vector<Rule> const& rules, size_t warnings = 0) {
     auto source = std::make_unique<ScannerSource>(rules);
-    std::vector<std::string> problems, warnings;
-    source->load(problems, warnings);
+    std::vector<std::string> problems, found;
+    source->load(problems, found);
     EXPECT_TRUE(problems.empty()) << problems[0];
+    EXPECT_EQ(found.size(), warnings);
     return source;
   }
 
@@ -82,15 +78,12 @@ TEST_F(MilterScan, ScoresEveryRuleUpToItsThreshold) {
     off.status = 0;
     db.appendItem("MsPII2", off);
   }
-  std::vector<Rule> rules = {rule(vmund::ScannerRequest::kDictionary, "MsPII", 100), rule(vmund::ScannerRequest::kDictionary, "MsHR", 5),
-                             rule(vmund::ScannerRequest::kGroup, "MsGroup", 5), rule(vmund::ScannerRequest::kDictionary, "MsPII2", 15)};
-  ScannerSource source(rules);
-  std::vector<std::string> problems, warnings;
-  source.load(problems, warnings);
-  ASSERT_TRUE(problems.empty()) << problems[0];
-  ASSERT_EQ(warnings.size(), 1u) << "MsPII2 has no enabled rows: a warning, not a problem";
+  std::vector<Rule> rules = {rule("MsPII", 100), rule("MsHR", 5),
+                             rule("MsGroup", 5, ScannerRequest::kGroup), rule("MsPII2", 15)};
+  // MsPII2 has no enabled rows: a warning, not a problem.
+  auto source = loaded(rules, 1);
   std::vector<std::string> notes;
-  auto set = source.acquire(notes);
+  auto set = source->acquire(notes);
   ScanOutcome o = scan(rules, *set, kCards);
   EXPECT_EQ(o.skip, Skip::kNone);
   ASSERT_EQ(o.results.size(), 4u);
@@ -105,10 +98,8 @@ TEST_F(MilterScan, ScoresEveryRuleUpToItsThreshold) {
 }
 
 TEST_F(MilterScan, LoadNamesWhatIsMissing) {
-  std::vector<Rule> rules = {rule(vmund::ScannerRequest::kDictionary, "MsAny", 1)};
-  Rule t = rule(vmund::ScannerRequest::kTemplate, "MsTemplate", 1);
-  t.scanner.number = 512;
-  rules.push_back(t);
+  std::vector<Rule> rules = {rule("MsAny", 1), rule("MsTemplate", 1, ScannerRequest::kTemplate)};
+  rules[1].scanner.number = 512;
   std::string const savedPath = Vessamund::predefined_dictionary_file_paths[0];
   Vessamund::predefined_dictionary_file_paths[0] = dir_ + "/no-such-template.txt";
   std::remove(ConfigDb::pathIn(dir_).c_str());
@@ -124,7 +115,7 @@ TEST_F(MilterScan, LoadNamesWhatIsMissing) {
 
 TEST_F(MilterScan, ReloadPicksUpChangesAndOldSetsKeepTheirScanners) {
   ConfigDb(dir_).appendItem("MsLive", item("invoice", 3, 5));
-  std::vector<Rule> rules = {rule(vmund::ScannerRequest::kDictionary, "MsLive", 100)};
+  std::vector<Rule> rules = {rule("MsLive", 100)};
   auto source = loaded(rules);
   std::vector<std::string> notes;
   auto before = source->acquire(notes);
@@ -160,8 +151,7 @@ TEST_F(MilterScan, ReloadThatLooksBrokenKeepsEveryScanner) {
     db.appendItem("MsA", item("invoice", 3, 5));
     db.appendItem("MsB", item("salary", 3, 5));
   }
-  std::vector<Rule> rules = {rule(vmund::ScannerRequest::kDictionary, "MsA", 100),
-                             rule(vmund::ScannerRequest::kDictionary, "MsB", 100)};
+  std::vector<Rule> rules = {rule("MsA", 100), rule("MsB", 100)};
   auto source = loaded(rules);
   std::vector<std::string> notes;
   auto before = source->acquire(notes);

@@ -1,4 +1,5 @@
-// The milter's policy: from rule scores to action, status and score headers.
+// The milter's policy: from rule scores, skipped scans and unreadable parts to
+// action, status and score headers.
 #include <gtest/gtest.h>
 
 #include "milter/verdict.h"
@@ -66,6 +67,7 @@ TEST(MilterVerdict, NotScannedTakesItsSettingsAction) {
   Config c = config({rule("PII", 20, Action::kReject, "550"), rule("HR", 5, Action::kQuarantine)});
   std::string problem;
   ASSERT_TRUE(c.notScanned.setting("oversize", "reject", problem) && problem.empty());
+  c.unscannable = Action::kReject;  // never over a message that was not scanned
   struct Row {
     ScanOutcome outcome;
     Action action;
@@ -77,6 +79,8 @@ TEST(MilterVerdict, NotScannedTakesItsSettingsAction) {
       {{Skip::kTimeBudget, {{20, "PII:20"}, {0, ""}}}, Action::kReject, "Matched (PII)", "550"},
       {{Skip::kTimeBudget, {{0, ""}, {5, "HR:5"}}}, Action::kQuarantine, "Matched (HR)", ""},
       {{Skip::kError, {}}, Action::kAccept, "Skipped (internal error)", ""},
+      {{Skip::kTimeBudget, {{0, ""}, {0, ""}}, "a.zip: encrypted"}, Action::kQuarantine,
+       "Skipped (time budget)", ""},
   };
   for (Row const& r : rows) {
     SCOPED_TRACE(r.status);
@@ -100,6 +104,46 @@ TEST(MilterVerdict, ScoreHeaderTellsGroupRulesApart) {
   EXPECT_EQ(decide(c, ScanOutcome{Skip::kNone, {{20, "PII:20"}, {30, "PII:30"}}}).score,
             "PII:20;Compliance:PII:30");
   EXPECT_EQ(decide(c, ScanOutcome{Skip::kNone, {{0, ""}, {0, ""}}}).score, "PII:0;Compliance::0");
+}
+
+// What a message with a part that could not be read gets: the `unscannable`
+// setting against the rules' own verdict.
+TEST(MilterUnscannable, ActionStatusAndReplyFollowTheSetting) {
+  Config c = config({rule("PII", 10, Action::kQuarantine)});
+  char const* const kStatus = "Unscannable (a.zip/b.xlsx: encrypted)";
+  char const* const kBoth = "Matched (PII); unscannable (a.zip/b.xlsx: encrypted)";
+  struct Row {
+    char const* note;
+    Action setting;
+    unsigned long score;
+    Action action;
+    char const* status;
+    char const* reply;  // code of the reply, "" for none
+  } const rows[] = {
+      {"accept by default, the reason shown", Action::kAccept, 0, Action::kAccept, kStatus, ""},
+      {"quarantine", Action::kQuarantine, 0, Action::kQuarantine, kStatus, ""},
+      {"reject, with the default reply", Action::kReject, 0, Action::kReject, kStatus, "550"},
+      {"tempfail likewise", Action::kTempfail, 0, Action::kTempfail, kStatus, "451"},
+      {"a match keeps a more severe action", Action::kAccept, 10, Action::kQuarantine, kBoth, ""},
+      {"a more severe setting beats a match", Action::kReject, 10, Action::kReject, kBoth, "550"},
+  };
+  for (Row const& r : rows) {
+    SCOPED_TRACE(r.note);
+    c.unscannable = r.setting;
+    Verdict v = decide(c, ScanOutcome{Skip::kNone, {{r.score, ""}}, "a.zip/b.xlsx: encrypted"});
+    EXPECT_EQ(v.action, r.action);
+    EXPECT_EQ(v.status, r.status);
+    EXPECT_EQ(v.reply.code, r.reply);
+    EXPECT_EQ(v.quarantineReason.empty(), v.action != Action::kQuarantine);
+  }
+  // Nothing unscannable: the rules alone decide, whatever the setting.
+  c.unscannable = Action::kReject;
+  EXPECT_EQ(decide(c, ScanOutcome{Skip::kNone, {{0, ""}}}).status, "Clean");
+  // Names from the sender stay one bounded line in the header.
+  std::string const evil = "a\r\nX-Evil: 1" + std::string(500, 'n');
+  Verdict v = decide(c, ScanOutcome{Skip::kNone, {{0, ""}}, evil});
+  EXPECT_EQ(v.status.find('\n'), std::string::npos);
+  EXPECT_LT(v.status.size(), 230u);
 }
 
 TEST(MilterHeaderScope, OnlyMailToLocalDomainsByDefault) {

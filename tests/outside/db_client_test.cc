@@ -123,11 +123,9 @@ TEST_F(DbClientTest, DoubleQuotedTextIsAStringUnlessAnsiQuotes) {
   // reads members only while the server takes them for a string.
   char const* const statement = "select id from t where a = \"two  words \"";
   EXPECT_EQ(query(connection, statement, 1), (Rows{{"2"}}));
-  void* result = nullptr;
-  ASSERT_EQ(db_query(connection, "set session sql_mode = concat(@@sql_mode, ',ANSI_QUOTES')",
-                     &result),
-            0);
-  int status = 0;
+  int status = -1;
+  query(connection, "set session sql_mode = concat(@@sql_mode, ',ANSI_QUOTES')", 0, &status);
+  ASSERT_EQ(status, 0);
   EXPECT_EQ(query(connection, statement, 1, &status), Rows{});
   EXPECT_NE(status, 0) << "in ANSI_QUOTES mode the quotes name a column";
 }

@@ -30,7 +30,7 @@ class TestMariaDb : public TempDir {
       throw std::runtime_error(
           "no test server: run under scripts/mariadb-test-server run (make mariadb-check)");
     std::string drops;
-    for (auto const& name : column("SHOW DATABASES")) {
+    for (auto const& name : run("SHOW DATABASES")) {
       if (kServerOwn.count(name) == 0) drops += "DROP DATABASE `" + name + "`;";
     }
     if (!drops.empty()) run(drops);
@@ -90,45 +90,34 @@ class TestMariaDb : public TempDir {
     char const* password = getenv("VMUND_DB_PASSWORD");
     if (mysql_real_connect(mysql, "localhost", getenv("VMUND_DB_USER"), password ? password : "",
                            nullptr, 0, getenv("VMUND_DB_SOCKET"), CLIENT_MULTI_STATEMENTS) ==
-        nullptr) {
-      std::string const error = std::string("connect: ") + mysql_error(mysql);
-      mysql_close(mysql);
-      throw std::runtime_error(error);
-    }
+        nullptr)
+      fail(mysql);
     return mysql;
   }
 
   [[noreturn]] static void fail(MYSQL* mysql) {
-    std::string const error = std::string("sql failed: ") + mysql_error(mysql);
+    std::string const error = std::string("test server: ") + mysql_error(mysql);
     mysql_close(mysql);
     throw std::runtime_error(error);
   }
 
   // Runs every statement of `sql`, throwing the server's message on the
-  // first failure.
-  static void run(std::string const& sql) {
+  // first failure; gives the first column of every row they return.
+  static std::vector<std::string> run(std::string const& sql) {
     MYSQL* mysql = connect();
     if (mysql_real_query(mysql, sql.data(), sql.size()) != 0) fail(mysql);
+    std::vector<std::string> values;
     // mysql_next_result: 0 another result follows, -1 the last was read,
     // above 0 a later statement failed.
     int next = 0;
     do {
-      mysql_free_result(mysql_store_result(mysql));
+      MYSQL_RES* result = mysql_store_result(mysql);  // null for statements without rows
       if (mysql_errno(mysql) != 0) fail(mysql);
+      while (MYSQL_ROW row = result != nullptr ? mysql_fetch_row(result) : nullptr)
+        values.emplace_back(row[0] ? row[0] : "");
+      mysql_free_result(result);
     } while ((next = mysql_next_result(mysql)) == 0);
     if (next > 0) fail(mysql);
-    mysql_close(mysql);
-  }
-
-  // The first column of every row of `sql`.
-  static std::vector<std::string> column(char const* sql) {
-    MYSQL* mysql = connect();
-    if (mysql_query(mysql, sql) != 0) fail(mysql);
-    MYSQL_RES* result = mysql_store_result(mysql);
-    if (result == nullptr) fail(mysql);
-    std::vector<std::string> values;
-    while (MYSQL_ROW row = mysql_fetch_row(result)) values.emplace_back(row[0] ? row[0] : "");
-    mysql_free_result(result);
     mysql_close(mysql);
     return values;
   }

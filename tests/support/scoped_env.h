@@ -6,6 +6,7 @@
 #include <stdlib.h>
 
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -16,12 +17,10 @@ namespace vmund_test {
 class ScopedEnv {
  public:
   ScopedEnv(char const* name, char const* value) : name_(name) {
-    char const* old = getenv(name);
-    hadOld_ = old != nullptr;
-    if (hadOld_) old_ = old;
+    if (char const* old = getenv(name)) old_ = old;
     set(value);
   }
-  ~ScopedEnv() { set(hadOld_ ? old_.c_str() : nullptr); }
+  ~ScopedEnv() { set(old_ ? old_->c_str() : nullptr); }
   ScopedEnv(ScopedEnv const&) = delete;
   ScopedEnv& operator=(ScopedEnv const&) = delete;
 
@@ -34,8 +33,7 @@ class ScopedEnv {
 
  private:
   std::string name_;
-  std::string old_;
-  bool hadOld_ = false;
+  std::optional<std::string> old_;  // unset before
 };
 
 // A new directory under $TMPDIR (or /tmp), removed with all it holds.

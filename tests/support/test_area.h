@@ -30,20 +30,15 @@ class TestArea : public Vessamund::DScanAreaImpl {
   }
   // A part whose text pointer is null.
   TestArea& addNull(uint16_t flags) {
-    texts_.emplace_back();
     parts_.push_back(Vessamund::DScanAreaPart{nullptr, 0, flags});
     return *this;
   }
-  Vessamund::DScanAreaPart* first() override {
-    pos_ = 0;
-    return pos_ < parts_.size() ? &parts_[pos_] : nullptr;
-  }
-  Vessamund::DScanAreaPart* next() override {
-    if (pos_ < parts_.size()) ++pos_;
-    return pos_ < parts_.size() ? &parts_[pos_] : nullptr;
-  }
+  Vessamund::DScanAreaPart* first() override { return at(pos_ = 0); }
+  // Past the last part it stays there: every later call gives null.
+  Vessamund::DScanAreaPart* next() override { return at(pos_ < parts_.size() ? ++pos_ : pos_); }
 
  private:
+  Vessamund::DScanAreaPart* at(size_t i) { return i < parts_.size() ? &parts_[i] : nullptr; }
   std::deque<std::string> texts_;
   std::deque<Vessamund::DScanAreaPart> parts_;
   size_t pos_ = 0;
@@ -66,8 +61,7 @@ class RecordingLogger : public Vessamund::DictionaryMatchLogger {
 inline __vmund_dictionary_item makeRecord(uint16_t type, std::string const& pattern,
                                           uint16_t weight, uint8_t scanArea = 1,
                                           uint16_t maxWeight = 0, uint8_t maxLimit = 0) {
-  __vmund_dictionary_item r;
-  std::memset(&r, 0, sizeof r);
+  __vmund_dictionary_item r{};
   std::strncpy(r.pattern, pattern.c_str(), sizeof r.pattern - 1);
   r.pattern_type = type;
   r.pattern_weight = weight;

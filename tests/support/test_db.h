@@ -26,21 +26,18 @@ class TestDbDir : public TempDir {
   // and withSchema is set, the schema) first.
   void exec(std::string const& name, std::string const& sql, bool withSchema = true) {
     bool const fresh = !std::filesystem::exists(file(name));
-    sqlite3* db = nullptr;
-    if (sqlite3_open(file(name).c_str(), &db) != SQLITE_OK) {
-      sqlite3_close(db);
-      throw std::runtime_error("cannot open " + file(name));
-    }
     // Test databases need no durability; without syncs they are quick to
     // write.
     std::string all = "PRAGMA synchronous = OFF;" +
                       (fresh && withSchema ? readSchema() : std::string()) + sql;
+    sqlite3* db = nullptr;
     char* error = nullptr;
-    int rc = sqlite3_exec(db, all.c_str(), nullptr, nullptr, &error);
-    std::string message = error != nullptr ? error : "";
+    int rc = sqlite3_open(file(name).c_str(), &db);
+    if (rc == SQLITE_OK) rc = sqlite3_exec(db, all.c_str(), nullptr, nullptr, &error);
+    std::string const message = error != nullptr ? error : sqlite3_errmsg(db);
     sqlite3_free(error);
     sqlite3_close(db);
-    if (rc != SQLITE_OK) throw std::runtime_error("sql failed: " + message);
+    if (rc != SQLITE_OK) throw std::runtime_error(file(name) + ": " + message);
   }
 
  protected:
