@@ -2,9 +2,12 @@
 // dictionaries and accepts, quarantines, rejects or tempfails it by policy.
 #include <CLI/CLI.hpp>
 #include <libmilter/mfapi.h>
+#include <semaphore.h>
 #include <signal.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
@@ -28,9 +31,16 @@ using namespace vmund::milter;
 enum Exit { kOk = 0, kFailed = 1, kBadConfig = 2 };
 
 ScannerSource* gSource = nullptr;
+// Posted by a stop signal's handler or by the end of smfi_main; the main
+// thread waits on it. sem_post is safe in a signal handler.
+sem_t gWake;
 
-extern "C" void onHangup(int) {
-  if (gSource) gSource->requestReload();
+extern "C" void onSignal(int signal) {
+  if (signal == SIGHUP) {
+    if (gSource) gSource->requestReload();
+    return;
+  }
+  sem_post(&gWake);
 }
 
 bool readConfig(std::string const& path, Config& config) {
@@ -51,13 +61,17 @@ bool readConfig(std::string const& path, Config& config) {
   return problems.empty();
 }
 
-// SIGHUP must reach onHangup, not libmilter: libmilter's signal thread
-// waits for SIGHUP, SIGTERM and SIGINT and stops the milter on any of them.
-// So libmilter runs on its own thread with all three blocked (its threads
-// inherit that), and this thread, which waits for it, alone leaves SIGHUP
-// open. Linux hands a signal sent to the process to its main thread when
-// that thread does not block it, so SIGHUP lands here and reloads, while
-// SIGTERM and SIGINT, blocked here too, still stop libmilter cleanly.
+// The stop and reload signals are handled here, not by libmilter's signal
+// thread, which waits for SIGHUP, SIGTERM and SIGINT and stops the milter on
+// any of them. libmilter and the threads it starts run with the three
+// blocked; this thread alone leaves them open, and Linux hands a signal sent
+// to the process to its main thread when that thread does not block it.
+// SIGHUP then reloads, and SIGTERM or SIGINT stops the milter from here.
+//
+// Stopping from the main thread also orders the stop before exit: libmilter
+// takes a global mutex to stop and destroys it at exit, and its own signal
+// thread is detached, so nothing would keep exit from destroying that mutex
+// while the signal thread still holds it.
 int runMilter() {
   sigset_t stopSignals;
   sigemptyset(&stopSignals);
@@ -66,19 +80,26 @@ int runMilter() {
   sigaddset(&stopSignals, SIGINT);
   pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
-  struct sigaction hup {};
-  hup.sa_handler = onHangup;
-  sigemptyset(&hup.sa_mask);
-  hup.sa_flags = SA_RESTART;
-  sigaction(SIGHUP, &hup, nullptr);
+  sem_init(&gWake, 0, 0);
+  struct sigaction handler {};
+  handler.sa_handler = onSignal;
+  handler.sa_mask = stopSignals;
+  handler.sa_flags = SA_RESTART;
+  for (int caught : {SIGHUP, SIGTERM, SIGINT}) sigaction(caught, &handler, nullptr);
   signal(SIGPIPE, SIG_IGN);
 
   int result = MI_FAILURE;
-  std::thread milter([&result] { result = smfi_main(); });
-  sigset_t hangup;
-  sigemptyset(&hangup);
-  sigaddset(&hangup, SIGHUP);
-  pthread_sigmask(SIG_UNBLOCK, &hangup, nullptr);
+  std::atomic<bool> ended{false};
+  std::thread milter([&] {
+    result = smfi_main();
+    ended = true;
+    sem_post(&gWake);
+  });
+  pthread_sigmask(SIG_UNBLOCK, &stopSignals, nullptr);
+  while (sem_wait(&gWake) != 0 && errno == EINTR) {
+  }
+  // Unless smfi_main ended by itself (its socket failed), a stop signal woke us.
+  if (!ended) smfi_stop();
   milter.join();
   return result == MI_SUCCESS ? kOk : kFailed;
 }
