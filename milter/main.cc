@@ -35,12 +35,14 @@ ScannerSource* gSource = nullptr;
 // thread waits on it. sem_post is safe in a signal handler.
 sem_t gWake;
 
-extern "C" void onSignal(int signal) {
-  if (signal == SIGHUP) {
+extern "C" void onSignal(int number) {
+  if (number == SIGHUP) {
     if (gSource) gSource->requestReload();
     return;
   }
+  int const saved = errno;  // the interrupted code may be about to read it
   sem_post(&gWake);
+  errno = saved;
 }
 
 bool readConfig(std::string const& path, Config& config) {
